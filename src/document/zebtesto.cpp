@@ -1,0 +1,158 @@
+// Texts: pages, page headers and footers.
+#include <algorithm>
+
+#include "document/strutil.h"
+#include "document/zebobject.h"
+#include "document/zebset.h"
+
+namespace {
+
+bool EmbeddedKind(int kind) {
+  return kind == internetLink || kind == tabellaHtml || kind == speclink || kind == shortObj ||
+         kind == dbloc || kind == immagineNew || (kind >= inputStat && kind <= multiMedia);
+}
+
+bool IsHex(char c) {
+  return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
+}
+
+// Text up to (not including) the terminating 0 byte.
+std::string_view UntilNul(const std::string& s) {
+  size_t z = s.find('\0');
+  return std::string_view(s).substr(0, z);
+}
+
+}  // namespace
+
+TZEBtesto::~TZEBtesto() = default;
+
+void TZEBtesto::Clear() {
+  if (stored_ && doc_)
+    for (TZEBoggetto* o : ReferencedObjects())
+      if (o != this && o->Kind() != internetLink) o->Clear();
+  header_.reset();
+  footer_.reset();
+  embedded_.clear();
+  ownedEmbedded_.clear();
+  TZEBoggetto::Clear();
+}
+
+std::vector<TZEBoggetto*> TZEBtesto::ReferencedObjects() const {
+  std::vector<TZEBoggetto*> out;
+  if (!doc_) return out;
+  const std::string text = MainPayload();
+  for (size_t i = text.find("<$"); i != std::string::npos; i = text.find("<$", i + 2)) {
+    size_t p = i + 2;
+    if (p < text.size() && text[p] == '$') ++p;
+    if (p + 8 > text.size() || !std::all_of(text.begin() + p, text.begin() + p + 8, IsHex)) continue;
+    TObjId id = 0;
+    if (!str::HexToId(std::string_view(text).substr(p, 8), id)) continue;
+    if (!EmbeddedKind(IdKind(id))) continue;
+    if (TZEBoggetto* o = doc_->ObjectById(id); o && std::find(out.begin(), out.end(), o) == out.end())
+      out.push_back(o);
+  }
+  return out;
+}
+
+std::string TZEBtesto::PlainText(bool lowerCase) const {
+  const std::string payload = MainPayload();
+  const std::string_view t = UntilNul(payload);
+  const bool oldFormat = rec_.Byte(195) == 1;
+  std::string out;
+  out.reserve(t.size());
+  size_t i = 0;
+  auto skipPast = [&](const char* end) {
+    size_t e = t.find(end, i);
+    i = e == std::string_view::npos ? t.size() : e + 3;
+  };
+  while (i < t.size()) {
+    char c = t[i];
+    if (c != '<') {
+      out.push_back(c);
+      ++i;
+      continue;
+    }
+    char k = i + 1 < t.size() ? t[i + 1] : '\0';
+    if (!oldFormat && (k == 'D' || k == 'F' || k == 'R')) {
+      const char* end = k == 'D' ? "<d>" : k == 'F' ? "<f>" : "<r>";
+      i += 2;
+      skipPast(end);
+      continue;
+    }
+    size_t gt = t.find('>', i);
+    i = gt == std::string_view::npos ? t.size() : gt + 1;
+    if (!oldFormat && k == 'Z') out += "\r\n";
+  }
+  if (lowerCase) out = str::Lower(out);
+  return str::DecodeEntities(out);
+}
+
+TZEBtesto* TZEBtesto::PreviousPage() {
+  const int seq = rec_.I16(77), pos = rec_.I16(79);
+  if (pos < 0 || !doc_) return this;
+  TZEBtesto* best = nullptr;
+  int bestPos = 0;
+  for (int i = 0, n = doc_->Count(testoHtml); i < n; ++i) {
+    TZEBtesto* p = doc_->Page(i);
+    if (!p || p->IsDeleted() || p->Rec().I16(77) != seq) continue;
+    int q = p->Rec().I16(79);
+    if (q >= pos || q < 0) continue;  // pages outside the sequence never qualify
+    if (q == pos - 1) return p;
+    if (!best || q > bestPos) best = p, bestPos = q;
+  }
+  return best ? best : this;
+}
+
+TZEBtesto* TZEBtesto::NextPage() {
+  const int seq = rec_.I16(77), pos = rec_.I16(79);
+  if (pos < 0 || !doc_) return this;
+  TZEBtesto* best = nullptr;
+  int bestPos = 0;
+  for (int i = 0, n = doc_->Count(testoHtml); i < n; ++i) {
+    TZEBtesto* p = doc_->Page(i);
+    if (!p || p->IsDeleted() || p->Rec().I16(77) != seq) continue;
+    int q = p->Rec().I16(79);
+    if (q <= pos) continue;
+    if (q == pos + 1) return p;
+    if (!best || q < bestPos) best = p, bestPos = q;
+  }
+  return best ? best : this;
+}
+
+std::unique_ptr<TZEBtesto> TZEBtesto::PageCopy(bool withHeaders, void* frameSet) const {
+  auto copy = std::make_unique<TZEBtesto>(doc_);
+  copy->Assign(*this);
+  copy->index_ = index_;
+  copy->SetFrameSet(frameSet);
+  std::string text(UntilNul(MainPayload()));
+  if (text.empty()) text = "<Z S0 >";
+  text.push_back('\0');
+  copy->SetMainPayload(std::move(text));
+  for (TZEBoggetto* o : copy->ReferencedObjects()) copy->AddEmbedded(o);
+  if (withHeaders && doc_) {
+    auto part = [&](int recOff, int hdrOff) -> std::unique_ptr<TZEBtesto> {
+      int32_t idx = rec_.I32(recOff);
+      if (idx == -1) idx = doc_->HeaderI32(hdrOff);
+      TZEBtesto* src = doc_->Page(idx);
+      return src && src != this ? src->PageCopy(false, frameSet) : nullptr;
+    };
+    copy->header_ = part(231, hdr::DefaultHeader);
+    copy->footer_ = part(235, hdr::DefaultFooter);
+  }
+  return copy;
+}
+
+int TZEBtesto::AddEmbedded(TZEBoggetto* obj) {
+  embedded_.push_back(obj);
+  return static_cast<int>(embedded_.size()) - 1;
+}
+
+TZEBoggetto* TZEBtesto::ResolveContainerId(TObjId id) const {
+  if (id < 0) return nullptr;
+  if (id < 0x08000000) return doc_ ? doc_->ObjectById(id) : nullptr;
+  if ((static_cast<uint32_t>(id) >> 24) == 0x6F) {
+    size_t i = static_cast<size_t>(IdIndex(id));
+    return i < embedded_.size() ? embedded_[i] : nullptr;
+  }
+  return nullptr;
+}

@@ -1,0 +1,110 @@
+// Fakes and helpers shared by the tests.
+#pragma once
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "document/services.h"
+#include "document/zebset.h"
+#include "document/zebwriter.h"
+
+struct RecordingSink : IMessageSink {
+  std::vector<std::pair<TMsgKind, std::string>> messages;
+  std::optional<std::string> folderAnswer;
+  int folderQuestions = 0;
+  bool Message(TMsgKind kind, const std::string& text) override {
+    messages.emplace_back(kind, text);
+    return false;
+  }
+  std::optional<std::string> ChooseFolder(const std::string&) override {
+    ++folderQuestions;
+    return folderAnswer;
+  }
+  std::vector<std::string> Texts() const {
+    std::vector<std::string> t;
+    for (auto& m : messages) t.push_back(m.second);
+    return t;
+  }
+};
+
+struct MemSettings : ISettingsStore {
+  std::map<std::string, std::map<std::string, std::string>> keys;
+  std::string ReadValue(const std::string& k, const std::string& n) override {
+    auto it = keys.find(k);
+    if (it == keys.end()) return "notfound";
+    auto v = it->second.find(n);
+    return v == it->second.end() ? std::string() : v->second;
+  }
+  bool WriteValue(const std::string& k, const std::string& n, const std::string& v) override {
+    keys[k][n] = v;
+    return true;
+  }
+  bool DeleteValue(const std::string& k, const std::string& n) override { return keys[k].erase(n) > 0; }
+  bool KeyExists(const std::string& k) override { return keys.count(k) > 0; }
+  std::vector<std::string> SubkeyNames(const std::string&) override { return {}; }
+  std::vector<std::string> ValueNames(const std::string&) override { return {}; }
+  bool DeleteKey(const std::string& k) override { return keys.erase(k) > 0; }
+};
+
+struct FakeSystem : ISystemInfo {
+  std::string temp;
+  int codePage = 1252;
+  int resources = 100;
+  std::string TempPath() override { return temp; }
+  std::string UserName() override { return "lettore"; }
+  int AnsiCodePage() override { return codePage; }
+  int FreeResourcesPercent() override { return resources; }
+};
+
+// A scratch folder per test, removed afterwards.
+struct ScratchDir {
+  std::filesystem::path path;
+  ScratchDir() {
+    path = std::filesystem::temp_directory_path() /
+           ("lectra-test-" + std::to_string(::getpid()) + "-" + std::to_string(counter()++));
+    std::filesystem::remove_all(path);
+    std::filesystem::create_directories(path);
+  }
+  ~ScratchDir() {
+    std::error_code ec;
+    std::filesystem::remove_all(path, ec);
+  }
+  std::string File(const std::string& name) const { return (path / name).string(); }
+  static int& counter() {
+    static int c = 0;
+    return c;
+  }
+};
+
+inline void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
+  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
+                                              static_cast<std::streamsize>(bytes.size()));
+}
+
+inline std::string ReadAll(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+// A document with recording fakes around it.
+struct DocFixture {
+  ScratchDir dir;
+  RecordingSink sink;
+  MemSettings settings;
+  FakeSystem system;
+  std::unique_ptr<TZEBset> doc;
+  DocFixture() {
+    system.temp = dir.File("tmp");
+    doc = std::make_unique<TZEBset>(TServices{&sink, &settings, &system});
+  }
+  // Saves the writer's file as `name` and opens it.
+  bool OpenBuilt(const TZebWriter& w, const std::string& name = "libro.zeb") {
+    std::string p = dir.File(name);
+    w.Save(p);
+    return doc->Open(p);
+  }
+  std::string Path(const std::string& name = "libro.zeb") const { return dir.File(name); }
+};

@@ -1,0 +1,196 @@
+// zebtool: inspect, extract from and build ebooks from the command line.
+#include <cstdio>
+#include <cstring>
+#include <iostream>
+#include <string>
+
+#include <nlohmann/json.hpp>
+
+#include "build.h"
+#include "document/strutil.h"
+#include "document/zebpicture.h"
+#include "document/zebset.h"
+#include "platform/settings.h"
+#include "platform/system.h"
+
+using json = nlohmann::ordered_json;
+
+namespace {
+
+int Usage() {
+  std::fputs(
+      "uso: zebtool info FILE | objects FILE [KIND] | object FILE ID | text FILE PAGE |\n"
+      "             markup FILE PAGE | seq FILE PAGE | extract FILE ID OUT | picture FILE ID |\n"
+      "             link FILE LINK | build MANIFEST OUT\n",
+      stderr);
+  return 2;
+}
+
+void Print(const json& j) {
+  std::string s = j.dump(2, ' ', false, json::error_handler_t::replace);
+  std::fwrite(s.data(), 1, s.size(), stdout);
+  std::fputc('\n', stdout);
+}
+
+bool ParseInt(const char* s, int& v) {
+  char* end = nullptr;
+  long l = std::strtol(s, &end, 10);
+  if (!*s || *end || l < INT32_MIN || l > INT32_MAX) return false;
+  v = static_cast<int>(l);
+  return true;
+}
+
+struct Tool {
+  TConsoleSink sink;
+  TIniSettings settings;
+  TPosixSystem system;
+  TZEBset doc{TServices{&sink, &settings, &system}};
+
+  std::string U(const std::string& bytes) { return doc.CodePage().ToUtf8(bytes); }
+
+  json Info() {
+    json j;
+    j["title"] = U(doc.Title());
+    j["author"] = U(doc.HeaderString(hdr::Author, 79));
+    j["company"] = U(doc.HeaderString(hdr::Company, 79));
+    j["rights"] = U(doc.HeaderString(hdr::Rights, 79));
+    j["export_prefix"] = U(doc.ExpPrefix());
+    j["version"] = doc.Version();
+    j["last_kind"] = doc.HeaderByte(hdr::LastKind);
+    j["cover_page"] = doc.CoverPage();
+    j["summary_page"] = doc.SummaryPage();
+    j["fixed_font"] = U(doc.HeaderString(hdr::FixedFont, 39));
+    j["proportional_font"] = U(doc.HeaderString(hdr::PropFont, 39));
+    j["default_header"] = doc.HeaderI32(hdr::DefaultHeader);
+    j["default_footer"] = doc.HeaderI32(hdr::DefaultFooter);
+    j["contents_available"] = doc.HeaderByte(hdr::ContentsAvailable) != 0;
+    j["fullscreen"] = doc.HeaderByte(hdr::FullScreen) != 0;
+    j["window_presentation"] = doc.HeaderByte(hdr::WindowPresentation);
+    j["charset"] = U(doc.CharSet());
+    j["font_charset"] = doc.FontCharSet();
+    j["global_margin"] = doc.GlobalMargin();
+    json props = json::object();
+    for (auto& [k, v] : doc.DocProperties()) props[U(k)] = U(v);
+    j["properties"] = props;
+    json counts = json::object();
+    for (int k = 0; k < KindCount; ++k) counts[KindName(k)] = doc.Count(k);
+    j["counts"] = counts;
+    return j;
+  }
+
+  json Object(TZEBoggetto& o) {
+    json j;
+    j["id"] = str::IdToHex(o.Id());
+    j["kind"] = KindName(o.Kind());
+    j["index"] = o.Index();
+    j["state"] = o.State();
+    j["deleted"] = o.IsDeleted();
+    j["name"] = U(o.Name());
+    j["file_name"] = U(o.FileName());
+    j["description"] = U(o.Description());
+    j["main_size"] = o.MainSize();
+    j["attributes"] = U(o.GetAttribute("allfields"));
+    if (o.Kind() == testoHtml) {
+      j["header"] = o.Rec().I32(231);
+      j["footer"] = o.Rec().I32(235);
+    }
+    return j;
+  }
+
+  TZEBtesto* PageArg(const char* s) {
+    int n = 0;
+    return ParseInt(s, n) ? doc.Page(n) : nullptr;
+  }
+
+  TZEBoggetto* IdArg(const char* s) {
+    TObjId id = 0;
+    return str::HexToId(s, id) && std::strlen(s) == 8 ? doc.ObjectById(id) : nullptr;
+  }
+};
+
+int Run(int argc, char** argv) {
+  if (argc < 3) return Usage();
+  const std::string cmd = argv[1];
+  if (cmd == "build") return argc == 4 ? RunBuild(argv[2], argv[3]) : Usage();
+  static const struct { const char* name; int minArgs, maxArgs; } cmds[] = {
+      {"info", 3, 3}, {"objects", 3, 4}, {"object", 4, 4}, {"text", 4, 4}, {"markup", 4, 4},
+      {"seq", 4, 4},  {"extract", 5, 5}, {"picture", 4, 4}, {"link", 4, 4}};
+  bool known = false;
+  for (auto& c : cmds)
+    if (cmd == c.name) known = argc >= c.minArgs && argc <= c.maxArgs;
+  if (!known) return Usage();
+  int kindFilter = -1;
+  if (cmd == "objects" && argc == 4 && (kindFilter = KindFromName(argv[3])) < 0) return Usage();
+
+  Tool t;
+  if (!t.doc.Open(argv[2])) return 1;
+  if (cmd == "info") {
+    Print(t.Info());
+  } else if (cmd == "objects") {
+    json arr = json::array();
+    for (int k = 0; k < KindCount; ++k) {
+      if (kindFilter >= 0 && k != kindFilter) continue;
+      for (int i = 0; i < t.doc.Count(k); ++i)
+        if (TZEBoggetto* o = t.doc.ObjectAt(k, i)) arr.push_back(t.Object(*o));
+    }
+    Print(arr);
+  } else if (cmd == "object") {
+    TZEBoggetto* o = t.IdArg(argv[3]);
+    Print(o ? t.Object(*o) : json(nullptr));
+    if (!o) return 1;
+  } else if (cmd == "text" || cmd == "markup") {
+    TZEBtesto* p = t.PageArg(argv[3]);
+    if (!p) return 1;
+    std::string out;
+    if (cmd == "text") {
+      out = t.U(p->PlainText());
+    } else {
+      out = p->MainPayload();
+      out = out.substr(0, out.find('\0'));
+    }
+    std::fwrite(out.data(), 1, out.size(), stdout);
+  } else if (cmd == "seq") {
+    TZEBtesto* p = t.PageArg(argv[3]);
+    if (!p) return 1;
+    json j;
+    j["previous"] = p->PreviousPage()->Index();
+    j["next"] = p->NextPage()->Index();
+    Print(j);
+  } else if (cmd == "extract") {
+    TZEBoggetto* o = t.IdArg(argv[3]);
+    if (!o) return 1;
+    if (!o->ExtractToFile(argv[4])) {
+      t.sink.Message(TMsgKind::Error, std::string("Errore nella scorporazione file: ") + argv[4]);
+      return 1;
+    }
+  } else if (cmd == "picture") {
+    TZEBoggetto* o = t.IdArg(argv[3]);
+    if (!o) return 1;
+    TZEBpicture* pic = o->Picture();
+    json j;
+    j["width"] = pic ? pic->Width() : 0;
+    j["height"] = pic ? pic->Height() : 0;
+    j["frames"] = pic ? pic->FrameCount() : 0;
+    Print(j);
+  } else if (cmd == "link") {
+    TEbookLink l = t.doc.ResolveEbookLink(argv[3], 0);
+    json j;
+    j["ebook"] = l.isEbook;
+    j["path"] = l.path;
+    j["same"] = l.same;
+    j["page"] = l.page;
+    Print(j);
+  }
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  try {
+    return Run(argc, argv);
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "Errore!: %s\n", e.what());
+    return 1;
+  }
+}
