@@ -76,7 +76,7 @@ int Measure(const std::string& path) {
   auto t0 = Clock::now();
   size_t hits = 0;
   const int lookups = 10'000'000;
-  for (int i = 0; i < lookups; ++i) hits += doc.ObjectById(MakeId(internetLink, (i * 7919) % n)) != nullptr;
+  for (int i = 0; i < lookups; ++i) hits += doc.ObjectById(MakeId(internetLink, static_cast<int32_t>((int64_t(i) * 7919) % n))) != nullptr;
   double lookupNs = Ms(t0, Clock::now()) * 1e6 / lookups;
   t0 = Clock::now();
   size_t chars = 0;
