@@ -155,6 +155,72 @@ TEST(Open, RecordSizesAndUpgrades) {
   EXPECT_EQ(p->Rec().Byte(195), 2);
 }
 
+TEST(Open, OlderLayoutsOfFilesPicturesAndButtons) {
+  DocFixture f;
+  TZebWriter w;
+  w.SetHeaderI32(1632, 9);  // document revision
+  w.SetRecordSize(genLink, 92);
+  std::vector<uint8_t> file = w.NewRecord(genLink);
+  file[5] = 90;  // a name length beyond the field
+  std::memset(file.data() + 6, 'n', 86);
+  w.Add(genLink, file, {'x'});
+  w.SetRecordSize(immagine, 600);
+  std::vector<uint8_t> pic = w.NewRecord(immagine);
+  PutPString(pic.data() + 94, 75, "foto.gif");
+  w.Add(immagine, pic, kTinyGif);
+  w.Add(immagine, w.NewRecord(immagine));
+  w.SetRecordSize(bottoneCGI, 190);
+  w.Add(bottoneCGI, w.NewRecord(bottoneCGI));
+  // An extended picture reference carries 20 bytes of layout in front of its attributes.
+  std::vector<uint8_t> ref = w.NewRecord(immagineNew);
+  ref[4] = 1;
+  ref[13] = 254;
+  std::vector<uint8_t> attr(4, 0);
+  attr[0] = 20;
+  for (int i = 0; i < 20; ++i) attr.push_back(static_cast<uint8_t>(100 + i));
+  for (char c : std::string("align=\"left\"")) attr.push_back(static_cast<uint8_t>(c));
+  w.Add(immagineNew, ref, {}, attr);
+  ASSERT_TRUE(f.OpenBuilt(w));
+  TZEBoggetto* g = f.doc->ObjectAt(genLink, 0);
+  EXPECT_EQ(g->Rec().I32(89), 8);
+  EXPECT_EQ(g->FileName().size(), 78u);
+  TZEBoggetto* p = f.doc->ObjectAt(immagine, 0);
+  EXPECT_EQ(p->Rec().I32(662), -1);
+  EXPECT_EQ(p->Rec().Byte(666), 0);
+  EXPECT_EQ(p->Rec().I32(77), 8);
+  EXPECT_FALSE(p->needsInit);
+  EXPECT_TRUE(f.doc->ObjectAt(immagine, 1)->needsInit);
+  EXPECT_EQ(f.doc->ObjectAt(bottoneCGI, 0)->Rec().I16(186), -1);
+  TZEBoggetto* r = f.doc->ObjectAt(immagineNew, 0);
+  EXPECT_EQ(r->Rec().Byte(556), 100);
+  EXPECT_EQ(r->Rec().Byte(575), 119);
+  EXPECT_EQ(r->GetAttribute("align"), "left");
+  EXPECT_EQ(r->AttrPayload().substr(0, 4), std::string(4, '\0'));
+}
+
+TEST(Open, NewDocumentDefaults) {
+  DocFixture f;
+  TZEBset& d = *f.doc;
+  EXPECT_EQ(d.HeaderString(1540, 79), "lettore");
+  EXPECT_EQ(d.Version(), 2);
+  EXPECT_EQ(d.HeaderByte(1620), 26);
+  EXPECT_EQ(d.HeaderString(1642, 39), "Courier New");
+  EXPECT_EQ(d.HeaderI32(1736), 0xF0F0F0);
+  EXPECT_EQ(d.HeaderI16(1744), 0x0409);
+  EXPECT_EQ(d.DefaultParaStyle()->Name(), "[nessuno stile]");
+  EXPECT_EQ(d.DefaultTableStyle()->Name(), "[nessuno stile tabella]");
+  EXPECT_EQ(d.DefaultParaStyle()->Rec().I16(86), 10);
+  EXPECT_EQ(d.DefaultTableStyle()->Rec().I16(86), 0);
+  EXPECT_EQ(d.DefaultParaStyle()->Rec().Str(39, 32), "Arial");
+  EXPECT_EQ(d.DefaultParaStyle()->Rec().I16(94), -32000);
+  auto page = d.NewObject(testoHtml);
+  page->InitNew();
+  EXPECT_EQ(page->State(), 0);
+  EXPECT_EQ(page->MainPayload(), std::string("<Z S0 >\0", 8));
+  EXPECT_EQ(page->Rec().I32(101), 0xF0F0F0);
+  EXPECT_EQ(page->Name().substr(0, 13), "Senza titolo ");
+}
+
 TEST(Open, Version1ConversionRemapsIds) {
   DocFixture f;
   TZebWriter w;

@@ -4,6 +4,8 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <string>
 #include <vector>
 
@@ -108,3 +110,31 @@ struct DocFixture {
   }
   std::string Path(const std::string& name = "libro.zeb") const { return dir.File(name); }
 };
+
+struct ToolResult {
+  int status = -1;
+  std::string out, err;
+};
+
+// Runs the built zebtool with the given arguments (each passed as one word).
+inline ToolResult RunZebtool(const std::vector<std::string>& args) {
+  static int n = 0;
+  const std::string base = std::filesystem::temp_directory_path().string() + "/zebtool-run-" +
+                           std::to_string(::getpid()) + "-" + std::to_string(n++);
+  auto quote = [](const std::string& s) {
+    std::string q = "'";
+    for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return q + "'";
+  };
+  std::string cmd = quote(std::string(LECTRA_BINARY_DIR) + "/bin/zebtool");
+  for (auto& a : args) cmd += " " + quote(a);
+  cmd += " >" + quote(base + ".out") + " 2>" + quote(base + ".err");
+  int st = std::system(cmd.c_str());
+  ToolResult r;
+  r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+  r.out = ReadAll(base + ".out");
+  r.err = ReadAll(base + ".err");
+  std::filesystem::remove(base + ".out");
+  std::filesystem::remove(base + ".err");
+  return r;
+}

@@ -598,6 +598,18 @@ TObjId TZEBoggetto::ContainerId(TZEBtesto* text) {
   return containerRef_;
 }
 
+TObjectView* TZEBoggetto::CreateView(void* page) {
+  IViewFactory* f = doc_ ? doc_->ViewFactory() : nullptr;
+  view_ = f ? f->CreateView(*this, page) : nullptr;
+  return view_;
+}
+
+TObjectView* TZEBoggetto::CreatePrintView(void* owner) {
+  IViewFactory* f = doc_ ? doc_->ViewFactory() : nullptr;
+  printView_ = f ? f->CreatePrintView(*this, owner) : nullptr;
+  return printView_;
+}
+
 TZEBtesto* TZEBoggetto::ContainerText() const { return extra_ ? extra_->containerText : nullptr; }
 void* TZEBoggetto::FrameSet() const { return extra_ ? extra_->frameSet : nullptr; }
 void TZEBoggetto::SetFrameSet(void* fs) { X().frameSet = fs; }

@@ -13,6 +13,7 @@
 class TZEBset;
 class TZEBtesto;
 class TZEBpicture;
+class TZEBoggetto;
 
 constexpr int RecordSize = 668;
 
@@ -21,6 +22,15 @@ constexpr int RecordSize = 668;
 class TObjectView {
 public:
   virtual ~TObjectView() = default;
+};
+
+// Makes the views of stored objects; installed on a document by the display
+// layer. `page` and `owner` are the display layer's own objects.
+class IViewFactory {
+public:
+  virtual ~IViewFactory() = default;
+  virtual TObjectView* CreateView(TZEBoggetto& obj, void* page) = 0;
+  virtual TObjectView* CreatePrintView(TZEBoggetto& obj, void* owner) = 0;
 };
 
 // The object's fixed record. Records loaded from a file are read in place from
@@ -128,6 +138,10 @@ public:
   TZEBtesto* ContainerText() const;
 
   // Display seams: views are created by the display layers and only borrowed here.
+  // The view of this object on a page (null when its kind has none, or when no
+  // display layer is installed); the page owns it.
+  TObjectView* CreateView(void* page);
+  TObjectView* CreatePrintView(void* owner);
   TObjectView* View() const { return view_; }
   void SetView(TObjectView* v) { view_ = v; }
   TObjectView* PrintView() const { return printView_; }

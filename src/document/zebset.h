@@ -128,6 +128,9 @@ public:
   void RegisterImageView(IImageView* v);
   void UnregisterImageView(IImageView* v);
 
+  void SetViewFactory(IViewFactory* f) { viewFactory_ = f; }
+  IViewFactory* ViewFactory() const { return viewFactory_; }
+
   std::function<void(TZEBset&)> OnBeforeNew, OnAfterNew;
   TZEBset* WrapperSet = nullptr;
   bool Modified() const { return modified_; }
@@ -160,6 +163,7 @@ private:
   void Evict(size_t i);
 
   TServices services_;
+  IViewFactory* viewFactory_ = nullptr;
   std::array<uint8_t, HeaderSize> header_{};
   std::array<std::vector<std::unique_ptr<TZEBoggetto>>, KindCount> tables_;
   std::unique_ptr<uint8_t[]> records_;  // the record block of the open file
