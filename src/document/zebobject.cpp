@@ -465,6 +465,16 @@ void TZEBoggetto::BuildPropertyList() {
   x.propsBuilt = true;
 }
 
+std::vector<std::pair<std::string, std::string>> TZEBoggetto::Properties() {
+  std::vector<std::pair<std::string, std::string>> out;
+  if (kind_ != dbloc) return out;
+  BuildPropertyList();
+  const auto& p = extra_->props;
+  for (size_t i = 0; i < p.size(); i += 2)
+    out.emplace_back(str::Lower(p[i]), i + 1 < p.size() ? Unmark(p[i + 1]) : std::string());
+  return out;
+}
+
 std::string TZEBoggetto::GetProperty(std::string_view name) {
   if (kind_ != dbloc) return {};
   BuildPropertyList();

@@ -121,6 +121,8 @@ public:
   std::string AttributeText() const;
   std::string GetAttribute(std::string_view name) const;
 
+  // dbloc property list: names (lower case) with their values.
+  std::vector<std::pair<std::string, std::string>> Properties();
   std::string GetProperty(std::string_view name);
   bool SetProperty(std::string_view name, std::string_view value);
 
@@ -196,6 +198,7 @@ public:
 
   TZEBtesto* PreviousPage();
   TZEBtesto* NextPage();
+  TZEBtesto* SequenceNeighbour(int step);
 
   // Display copy of a page, with header and footer texts when asked.
   std::unique_ptr<TZEBtesto> PageCopy(bool withHeaders, void* frameSet) const;

@@ -570,25 +570,8 @@ void TZEBset::SetDocProperty(const std::string& name, const std::string& value) 
 }
 
 std::vector<std::pair<std::string, std::string>> TZEBset::DocProperties() {
-  std::vector<std::pair<std::string, std::string>> out;
   TZEBoggetto* p = DocumentProperties(false);
-  if (!p) return out;
-  std::string text = p->MainPayload();
-  std::vector<std::string> lines;
-  size_t i = 0;
-  while (i < text.size()) {
-    size_t e = text.find_first_of("\r\n", i);
-    if (e == std::string::npos) e = text.size();
-    lines.push_back(text.substr(i, e - i));
-    if (e < text.size() && text[e] == '\r' && e + 1 < text.size() && text[e + 1] == '\n') ++e;
-    i = e + 1;
-  }
-  for (size_t n = 0; n < lines.size(); n += 2) {
-    std::string v = n + 1 < lines.size() ? lines[n + 1] : std::string();
-    for (auto& c : v) c = c == 2 ? '\r' : c == 3 ? '\n' : c;
-    out.emplace_back(str::Lower(lines[n]), v);
-  }
-  return out;
+  return p ? p->Properties() : std::vector<std::pair<std::string, std::string>>{};
 }
 
 static TZEBoggetto* TreeObject(TZEBset& d, int off) {
@@ -620,7 +603,7 @@ void TZEBset::SetExpPrefix(const std::string& v) {
   } else if (TZEBoggetto* p = DocumentProperties(false)) {
     // Only an existing long prefix is kept in step with the header.
     bool exists = false;
-    for (auto& kv : DocProperties()) exists |= kv.first == "extendedprefix";
+    for (auto& kv : p->Properties()) exists |= kv.first == "extendedprefix";
     if (exists) p->SetProperty("extendedprefix", v);
   }
 }

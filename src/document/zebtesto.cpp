@@ -87,37 +87,27 @@ std::string TZEBtesto::PlainText(bool lowerCase) const {
   return str::DecodeEntities(out);
 }
 
-TZEBtesto* TZEBtesto::PreviousPage() {
+// The neighbour in the page's sequence: the page at position p + step if there
+// is one, else the nearest position on that side; the page itself when none.
+TZEBtesto* TZEBtesto::SequenceNeighbour(int step) {
   const int seq = rec_.I16(77), pos = rec_.I16(79);
   if (pos < 0 || !doc_) return this;
   TZEBtesto* best = nullptr;
-  int bestPos = 0;
+  int bestDist = 0;
   for (int i = 0, n = doc_->Count(testoHtml); i < n; ++i) {
     TZEBtesto* p = doc_->Page(i);
     if (!p || p->IsDeleted() || p->Rec().I16(77) != seq) continue;
-    int q = p->Rec().I16(79);
-    if (q >= pos || q < 0) continue;  // pages outside the sequence never qualify
-    if (q == pos - 1) return p;
-    if (!best || q > bestPos) best = p, bestPos = q;
+    const int q = p->Rec().I16(79);
+    const int dist = (q - pos) * step;
+    if (dist <= 0 || q < 0) continue;  // wrong side, or a page outside the sequence
+    if (dist == 1) return p;
+    if (!best || dist < bestDist) best = p, bestDist = dist;
   }
   return best ? best : this;
 }
 
-TZEBtesto* TZEBtesto::NextPage() {
-  const int seq = rec_.I16(77), pos = rec_.I16(79);
-  if (pos < 0 || !doc_) return this;
-  TZEBtesto* best = nullptr;
-  int bestPos = 0;
-  for (int i = 0, n = doc_->Count(testoHtml); i < n; ++i) {
-    TZEBtesto* p = doc_->Page(i);
-    if (!p || p->IsDeleted() || p->Rec().I16(77) != seq) continue;
-    int q = p->Rec().I16(79);
-    if (q <= pos) continue;
-    if (q == pos + 1) return p;
-    if (!best || q < bestPos) best = p, bestPos = q;
-  }
-  return best ? best : this;
-}
+TZEBtesto* TZEBtesto::PreviousPage() { return SequenceNeighbour(-1); }
+TZEBtesto* TZEBtesto::NextPage() { return SequenceNeighbour(1); }
 
 std::unique_ptr<TZEBtesto> TZEBtesto::PageCopy(bool withHeaders, void* frameSet) const {
   auto copy = std::make_unique<TZEBtesto>(doc_);
