@@ -608,6 +608,17 @@ TObjId TZEBoggetto::ContainerId(TZEBtesto* text) {
   return containerRef_;
 }
 
+bool TZEBoggetto::HasView() const {
+  const uint8_t s = State();
+  switch (kind_) {
+    case tabellaHtml: case dbloc: case multiMedia: case immagineNew: case bottoneCGI: case inizioForm: return true;
+    case shortObj: return s == 5 || (s >= 10 && s <= 15) || (s >= 21 && s <= 28);
+    case inputStat: return (s >= 1 && s <= 9) || s == 18;
+    case inputDin: return s == 2 || s == 6 || s == 7 || s == 11 || s == 12;
+    default: return false;
+  }
+}
+
 TObjectView* TZEBoggetto::CreateView(void* page) {
   IViewFactory* f = doc_ ? doc_->ViewFactory() : nullptr;
   view_ = f ? f->CreateView(*this, page) : nullptr;

@@ -140,6 +140,8 @@ public:
   TZEBtesto* ContainerText() const;
 
   // Display seams: views are created by the display layers and only borrowed here.
+  // Whether a page shows this object through a control of its own.
+  bool HasView() const;
   // The view of this object on a page (null when its kind has none, or when no
   // display layer is installed); the page owns it.
   TObjectView* CreateView(void* page);

@@ -2,6 +2,7 @@
 // object ids and writes the ebook through TZebWriter.
 #include "build.h"
 
+#include <cstdio>
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
@@ -158,6 +159,7 @@ private:
   int32_t TargetId(const std::string& ref, const std::string& where) const;
 
   void ReadProperties();
+  int placed_ = 0;  // objects with a control placed so far in the current text
   void ReadHeader();
   void ReadHeaderReferences();
   void ReadStyles();
@@ -572,6 +574,7 @@ void TManifestBuilder::ReadPage(const json& p, int index, const std::string& whe
 
 std::string TManifestBuilder::ExpandMarkup(const std::string& src, const std::string& where) {
   std::string out;
+  placed_ = 0;
   bool pendingBreak = false, afterHeader = true;
   // A line break in the source is one space between words, nothing next to a
   // paragraph header; the markup itself has no line-break character.
@@ -623,7 +626,12 @@ std::string TManifestBuilder::ExpandTag(const std::string& tag, const std::strin
     std::string name = tag.substr(11);
     int pic = Lookup(pictures_, name, "immagine", where);
     int ref = w_.AddPictureRef(pic, enc_->Encode(name, where).substr(0, 32));
-    return "<$" + Hex8(MakeId(immagineNew, ref)) + ">";
+    // The reference makes the page create the picture's control; the marker
+    // places it in the text by its number in the page's object index, where
+    // number 0 is the text box itself.
+    char marker[16];
+    std::snprintf(marker, sizeof marker, "<$FF%06X>", ++placed_);
+    return "<$" + Hex8(MakeId(immagineNew, ref)) + ">" + marker;
   }
   Fail(where + ": \"{{" + tag + "}}\" sconosciuto");
 }

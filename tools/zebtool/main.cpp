@@ -7,6 +7,7 @@
 #include <nlohmann/json.hpp>
 
 #include "build.h"
+#include "textcmds.h"
 #include "document/strutil.h"
 #include "document/zebpicture.h"
 #include "document/zebset.h"
@@ -21,7 +22,8 @@ int Usage() {
   std::fputs(
       "uso: zebtool info FILE | objects FILE [KIND] | object FILE ID | text FILE PAGE |\n"
       "             markup FILE PAGE | seq FILE PAGE | extract FILE ID OUT | picture FILE ID |\n"
-      "             link FILE LINK | build MANIFEST OUT\n",
+      "             link FILE LINK | paragraphs FILE PAGE | layout FILE PAGE --width W [--zoom Z] |\n"
+      "             rewrite FILE PAGE | build MANIFEST OUT\n",
       stderr);
   return 2;
 }
@@ -114,13 +116,24 @@ int Run(int argc, char** argv) {
   if (cmd == "build") return argc == 4 ? RunBuild(argv[2], argv[3]) : Usage();
   static const struct { const char* name; int minArgs, maxArgs; } cmds[] = {
       {"info", 3, 3}, {"objects", 3, 4}, {"object", 4, 4}, {"text", 4, 4}, {"markup", 4, 4},
-      {"seq", 4, 4},  {"extract", 5, 5}, {"picture", 4, 4}, {"link", 4, 4}};
+      {"seq", 4, 4},  {"extract", 5, 5}, {"picture", 4, 4}, {"link", 4, 4},
+      {"paragraphs", 4, 4}, {"layout", 6, 8}, {"rewrite", 4, 4}};
   bool known = false;
   for (auto& c : cmds)
     if (cmd == c.name) known = argc >= c.minArgs && argc <= c.maxArgs;
   if (!known) return Usage();
   int kindFilter = -1;
   if (cmd == "objects" && argc == 4 && (kindFilter = KindFromName(argv[3])) < 0) return Usage();
+
+  int width = -1, zoom = 10;
+  if (cmd == "layout") {
+    for (int i = 4; i + 1 < argc; i += 2) {
+      std::string opt = argv[i];
+      int* target = opt == "--width" ? &width : opt == "--zoom" ? &zoom : nullptr;
+      if (!target || !ParseInt(argv[i + 1], *target)) return Usage();
+    }
+    if (argc % 2 != 0 || width <= 0 || zoom < 1 || zoom > 100) return Usage();
+  }
 
   Tool t;
   if (!t.doc.Open(argv[2])) return 1;
@@ -172,6 +185,17 @@ int Run(int argc, char** argv) {
     j["height"] = pic ? pic->Height() : 0;
     j["frames"] = pic ? pic->FrameCount() : 0;
     Print(j);
+  } else if (cmd == "paragraphs" || cmd == "layout" || cmd == "rewrite") {
+    TZEBtesto* p = t.PageArg(argv[3]);
+    if (!p) return 1;
+    if (cmd == "paragraphs") {
+      Print(ParagraphsJson(t.doc, *p));
+    } else if (cmd == "layout") {
+      Print(LayoutJson(t.doc, *p, width, zoom));
+    } else {
+      std::string out = RewriteMarkup(t.doc, *p);
+      std::fwrite(out.data(), 1, out.size(), stdout);
+    }
   } else if (cmd == "link") {
     TEbookLink l = t.doc.ResolveEbookLink(argv[3], 0);
     json j;
