@@ -6,11 +6,39 @@
 
 #include "document/zebpicture.h"
 #include "document/zebset.h"
+#include "text/markup.h"
+#include "text/objectindex.h"
 
 namespace {
 struct QuietSink : IMessageSink {
   bool Message(TMsgKind, const std::string&) override { return false; }
 };
+// The text engine over the page: read, lay out narrow, write back, read again.
+size_t ReadAndLayOut(TZEBset& doc, const TZEBtesto& copy) {
+  TFixedCanvas canvas;
+  canvas.record = false;
+  TTextObjectIndex index(&copy);
+  TTextContext ctx;
+  ctx.doc = &doc;
+  ctx.canvas = &canvas;
+  ctx.index = &index;
+  ctx.layoutWidth = 120;
+  const std::string text = copy.MainPayload();
+  size_t pos = 0;
+  TakePageObjects(text, pos);
+  auto paras = ReadParagraphs(ctx, text, pos);
+  std::string out;
+  int top = FirstParagraphTop(ctx, paras.empty() ? nullptr : paras.front().get());
+  for (auto& p : paras) {
+    top = p->Layout(ctx, top);
+    p->Draw(ctx, 0, 3);
+    WriteParagraph(*p, ctx, out, TWriteMode::Stored);
+  }
+  out.push_back('\0');
+  pos = 0;
+  return ReadParagraphs(ctx, out, pos).size() + static_cast<size_t>(top);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -36,6 +64,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         auto* t = static_cast<TZEBtesto*>(o);
         auto copy = t->PageCopy(true, nullptr);
         sum += copy->PlainText().size() + t->PreviousPage()->Index() + t->NextPage()->Index();
+        sum += ReadAndLayOut(doc, *copy);
       }
       if ((k == immagine || k == immagineNew) && i < 4)
         if (TZEBpicture* p = o->Picture()) sum += static_cast<size_t>(p->Width());

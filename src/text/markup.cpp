@@ -293,6 +293,11 @@ TReadOutcome TParagraphReader::Read() {
   SetRunning(para);
   p_->defaultLineHeight = metrics_.height;
   p_->AddFirstLine();
+  // The paragraph's text is at most as long as its markup.
+  size_t next = b_.find("<Z", pos_);
+  size_t span = (next == std::string_view::npos ? b_.size() : next) - pos_;
+  p_->text.reserve(span);
+  p_->chars.reserve(span + 1);
   p_->chars.assign(1, TCharRec{});
 
   while (pos_ < b_.size()) {

@@ -1,0 +1,257 @@
+// Laying out and drawing about 1 MB of rich text with the Qt canvas, against
+// QTextDocument laying out the same text in the same fonts.
+//   bench_textlayout [PARAGRAPHS]   (default 5000)
+// Prints each figure with its goal.
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <QAbstractTextDocumentLayout>
+#include <QFontMetrics>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+#include <QTextBlockFormat>
+#include <QTextCharFormat>
+#include <QTextCursor>
+#include <QTextDocument>
+
+#include "document/zebset.h"
+#include "platform/qtcanvas.h"
+#include "text/markup.h"
+#include "text/paragraph.h"
+
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+double Ms(Clock::time_point a, Clock::time_point b) { return std::chrono::duration<double, std::milli>(b - a).count(); }
+
+// One piece of a paragraph: plain, bold, or a link.
+struct TPiece {
+  enum Kind { Plain, Bold, Link } kind;
+  std::string text;  // windows-1252
+};
+using TParagraphText = std::vector<TPiece>;
+
+const char* const kWords[] = {
+    "il", "la", "che", "di", "una", "casa", "citt\xE0", "perch\xE9", "pi\xF9", "\xE8", "libro", "pagina",
+    "lettura", "parola", "capitolo", "sempre", "quando", "mentre", "tuttavia", "nella", "della", "verso",
+    "ancora", "finestra", "giardino", "mattina", "sera", "cos\xEC", "gi\xE0", "pu\xF2", "virt\xF9", "strada",
+    "montagna", "fiume", "racconto", "memoria", "silenzio", "viaggio", "stagione", "ragione", "luce",
+    "ombra", "tempo", "mondo", "uomo", "donna", "bambino", "scuola", "lavoro", "famiglia", "amico",
+    "cammino", "pensiero", "domanda", "risposta", "inverno", "estate", "primavera", "autunno", "mare"};
+
+std::vector<TParagraphText> MakeText(int paragraphs) {
+  std::vector<TParagraphText> out;
+  uint32_t seed = 12345;
+  auto next = [&](uint32_t n) {
+    seed = seed * 1103515245u + 12345u;
+    return (seed >> 8) % n;
+  };
+  const uint32_t nWords = sizeof kWords / sizeof kWords[0];
+  for (int p = 0; p < paragraphs; ++p) {
+    TParagraphText para;
+    const int words = 16 + static_cast<int>(next(14));
+    std::string plain;
+    for (int w = 0; w < words; ++w) {
+      if (next(9) == 0) {
+        if (!plain.empty()) para.push_back({TPiece::Plain, plain});
+        plain.assign(1, ' ');
+        std::string special = std::string(kWords[next(nWords)]) + " " + kWords[next(nWords)];
+        para.push_back({next(2) ? TPiece::Bold : TPiece::Link, special});
+        continue;
+      }
+      plain += kWords[next(nWords)];
+      plain += w + 1 < words ? (next(12) == 0 ? ", " : " ") : ".";
+    }
+    if (!plain.empty()) para.push_back({TPiece::Plain, plain});
+    out.push_back(std::move(para));
+  }
+  return out;
+}
+
+std::string Markup(const std::vector<TParagraphText>& text) {
+  std::string m;
+  for (const TParagraphText& para : text) {
+    m += "<Z S0 >";
+    for (const TPiece& piece : para) {
+      if (piece.kind == TPiece::Bold) m += "<Y g1 >" + piece.text + "<Y >";
+      else if (piece.kind == TPiece::Link) m += "<$00000001>" + piece.text + "<%>";
+      else m += piece.text;
+    }
+  }
+  return m;
+}
+
+QColor Colour(int32_t bgr) { return TQtCanvas::Colour(bgr); }
+
+// The same paragraphs as a QTextDocument with the fonts our canvas uses.
+void FillDocument(QTextDocument& qd, const std::vector<TParagraphText>& text, const TCodePage& cp,
+                  const TZEBparag& sample) {
+  QFont font(QString::fromStdString(sample.ParagraphFont().name));
+  font.setPixelSize(PixelSizeForPoints(sample.ParagraphFont().size));
+  qd.setDefaultFont(font);
+  qd.setDocumentMargin(0);
+  QTextCharFormat plain, bold, link;
+  plain.setFont(font);
+  bold = plain;
+  bold.setFontWeight(QFont::Bold);
+  link = plain;
+  link.setForeground(Colour(sample.style.Get(paLinkColour)));
+  const int flags = sample.style.Get(paLinkFlags);
+  link.setFontUnderline(flags & fsUnderline);
+  link.setFontWeight(flags & fsBold ? QFont::Bold : QFont::Normal);
+  link.setAnchor(true);
+  link.setAnchorHref("#1");
+  QTextCursor cur(&qd);
+  bool first = true;
+  for (const TParagraphText& para : text) {
+    if (!first) cur.insertBlock();
+    first = false;
+    for (const TPiece& piece : para) {
+      const QTextCharFormat& f = piece.kind == TPiece::Bold ? bold : piece.kind == TPiece::Link ? link : plain;
+      cur.insertText(QString::fromStdString(cp.ToUtf8(piece.text)), f);
+    }
+  }
+}
+
+using Paragraphs = std::vector<std::unique_ptr<TZEBparag>>;
+
+int LayoutAll(Paragraphs& paras, TTextContext& ctx) {
+  int top = paras.empty() ? 0 : FirstParagraphTop(ctx, paras[0].get());
+  for (auto& p : paras) top = p->Layout(ctx, top);
+  return top;
+}
+
+struct TFirstLayout {
+  double readMs, layoutMs;
+  Paragraphs paras;
+  int height;
+  double Ms() const { return readMs + layoutMs; }
+};
+
+// With `canvas` null, a Qt canvas with an empty font cache.
+TFirstLayout FirstLayout(TZEBset& doc, const std::string& markup, TCanvas* canvas = nullptr) {
+  TQtCanvas qt(nullptr, doc.CodePage());
+  TTextContext ctx;
+  ctx.doc = &doc;
+  ctx.canvas = canvas ? canvas : &qt;
+  ctx.zoom = 10;
+  ctx.layoutWidth = 800;
+  const auto t0 = Clock::now();
+  size_t pos = 0;
+  Paragraphs paras = ReadParagraphs(ctx, markup, pos);
+  const auto t1 = Clock::now();
+  const int height = LayoutAll(paras, ctx);
+  return {Ms(t0, t1), Ms(t1, Clock::now()), std::move(paras), height};
+}
+
+void Report(const char* what, double value, const char* unit, const char* goal = nullptr, bool met = true) {
+  std::printf("%-46s %10.2f %-3s", what, value, unit);
+  if (goal) std::printf("  goal %-8s %s", goal, met ? "met" : "NOT MET");
+  std::printf("\n");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QGuiApplication app(argc, argv);
+  const int paragraphs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5000;
+
+  // Qt reads the system's font list on first use; that is not ours to measure.
+  QFontMetrics(QFont("DejaVu Serif")).height();
+
+  TZEBset doc;
+  const std::vector<TParagraphText> text = MakeText(paragraphs);
+  const std::string markup = Markup(text);
+  std::printf("%d paragraphs, %.2f MB of markup\n", paragraphs, markup.size() / 1048576.0);
+
+  // (a) Our first layout: reading the markup (measuring every character) and
+  // breaking the lines, with an empty font cache each round. The first round
+  // also pays for the process's first page faults and Qt's font engines.
+  TFirstLayout first = FirstLayout(doc, markup);
+  const double coldMs = first.Ms();
+  double ourMs = coldMs, readMs = first.readMs, fixedReadMs = 1e9;
+  for (int round = 0; round < 4; ++round) {
+    const TFirstLayout again = FirstLayout(doc, markup);
+    ourMs = std::min(ourMs, again.Ms());
+    readMs = std::min(readMs, again.readMs);
+  }
+  // The same reading with constant widths: what measuring with Qt adds.
+  for (int round = 0; round < 3; ++round) {
+    TFixedCanvas fixed;
+    fixed.record = false;
+    fixedReadMs = std::min(fixedReadMs, FirstLayout(doc, markup, &fixed).readMs);
+  }
+  Paragraphs& paras = first.paras;
+  size_t lines = 0;
+  for (auto& p : paras) lines += p->lines.size();
+  std::printf("%zu paragraphs read, %zu lines at 800 px, %d px high\n", paras.size(), lines, first.height);
+
+  // (b) QTextDocument with the same text, fonts and width.
+  double qtBuildMs = 1e9, qtLayoutMs = 1e9;
+  for (int round = 0; round < 2; ++round) {
+    QTextDocument qd;
+    const auto t0 = Clock::now();
+    FillDocument(qd, text, doc.CodePage(), *paras[0]);
+    const auto t1 = Clock::now();
+    qd.setTextWidth(800);
+    const QSizeF size = qd.documentLayout()->documentSize();
+    const auto t2 = Clock::now();
+    qtBuildMs = std::min(qtBuildMs, Ms(t0, t1));
+    qtLayoutMs = std::min(qtLayoutMs, Ms(t1, t2));
+    if (round == 0) std::printf("QTextDocument: %d blocks, %.0f px high\n", qd.blockCount(), size.height());
+  }
+
+  // (c) Relayout after the width changes from 800 to 700.
+  TQtCanvas measure(nullptr, doc.CodePage());
+  TTextContext ctx;
+  ctx.doc = &doc;
+  ctx.canvas = &measure;
+  double relayoutMs = 1e9;
+  for (int round = 0; round < 10; ++round) {
+    ctx.layoutWidth = 800;
+    LayoutAll(paras, ctx);
+    ctx.layoutWidth = 700;
+    const auto t0 = Clock::now();
+    LayoutAll(paras, ctx);
+    relayoutMs = std::min(relayoutMs, Ms(t0, Clock::now()));
+  }
+
+  // (d) One 800 x 1000 screen: the paragraphs that meet it, drawn on an image.
+  QImage screen(800, 1000, QImage::Format_ARGB32_Premultiplied);
+  double screenMs = 1e9;
+  for (int round = 0; round < 30; ++round) {
+    screen.fill(Qt::white);
+    QPainter painter(&screen);
+    TQtCanvas canvas(&painter, measure.Cache());
+    ctx.canvas = &canvas;
+    const auto t0 = Clock::now();
+    for (auto& p : paras) {
+      if (p->top >= screen.height()) break;
+      if (p->bottom >= 0) p->Draw(ctx);
+    }
+    screenMs = std::min(screenMs, Ms(t0, Clock::now()));
+  }
+  if (argc > 2) screen.save(argv[2]);
+
+  std::printf("\n");
+  Report("(a) first layout, first run in the process", coldMs, "ms");
+  Report("(a) first layout, new font cache, best of 5", ourMs, "ms");
+  Report("    of which reading the markup", readMs, "ms");
+  Report("    reading with a fixed-width canvas instead", fixedReadMs, "ms");
+  Report("(b) QTextDocument build", qtBuildMs, "ms");
+  Report("(b) QTextDocument layout", qtLayoutMs, "ms");
+  const double ratio = (qtBuildMs + qtLayoutMs) / ourMs;
+  Report("(b) QTextDocument build+layout / our first layout", ratio, "x", ">= 10x", ratio >= 10);
+  Report("(b) QTextDocument layout alone / our first layout", qtLayoutMs / ourMs, "x");
+  Report("(c) relayout 800 -> 700 px", relayoutMs, "ms", "< 10 ms", relayoutMs < 10);
+  Report("(d) one 800x1000 screen drawn", screenMs, "ms", "< 2 ms", screenMs < 2);
+  return 0;
+}
