@@ -293,9 +293,10 @@ TReadOutcome TParagraphReader::Read() {
   SetRunning(para);
   p_->defaultLineHeight = metrics_.height;
   p_->AddFirstLine();
-  // The paragraph's text is at most as long as its markup.
-  size_t next = b_.find("<Z", pos_);
-  size_t span = (next == std::string_view::npos ? b_.size() : next) - pos_;
+  // The paragraph's text is at most as long as its markup (looked at within a
+  // bounded window, so that reserving never costs more than reading).
+  const std::string_view window = b_.substr(pos_, 1 << 16);
+  size_t span = std::min({window.find("<Z"), window.find("<T>"), window.size()});
   p_->text.reserve(span);
   p_->chars.reserve(span + 1);
   p_->chars.assign(1, TCharRec{});

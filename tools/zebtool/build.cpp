@@ -173,6 +173,8 @@ private:
   void ReadPictures();
   void ReadPages();
   void ReadPage(const json& p, int index, const std::string& where);
+  void ReadFrameMaps();
+  void WriteFrames(const json& list, int32_t parent, int depth, std::string& out, const std::string& where);
   void ReadContents();
   void WriteNodes(const json& list, int level, std::string& out, const std::string& where);
 
@@ -184,7 +186,8 @@ private:
   fs::path base_;
   TZebWriter w_;
   std::unique_ptr<TEncoder> enc_;
-  std::map<std::string, int> pages_, links_, files_, pictures_, keywords_, styles_;
+  std::map<std::string, int> pages_, links_, files_, pictures_, keywords_, styles_, maps_;
+  int32_t frameIds_ = 0;
 };
 
 void TManifestBuilder::CheckKeys(const json& o, std::initializer_list<const char*> allowed,
@@ -271,7 +274,7 @@ int32_t TManifestBuilder::TargetId(const std::string& ref, const std::string& wh
 
 void TManifestBuilder::Build(const std::string& outPath) {
   CheckKeys(m_, {"header", "properties", "styles", "keywords", "links", "files", "pictures", "pages",
-                 "contents"}, "manifesto");
+                 "frame_maps", "contents"}, "manifesto");
   ReadProperties();
   ReadHeader();
   ReadStyles();
@@ -516,13 +519,14 @@ void TManifestBuilder::ReadPages() {
     if (pages_.count(n)) Fail(where + ": pagina \"" + n + "\" ripetuta");
     pages_[n] = int(i);
   }
+  ReadFrameMaps();  // frames name pages, pages name maps
   for (size_t i = 0; i < list.size(); ++i)
     ReadPage(list[i], int(i), "pages[" + std::to_string(i) + "] (" + list[i]["name"].get<std::string>() + ")");
 }
 
 void TManifestBuilder::ReadPage(const json& p, int index, const std::string& where) {
   CheckKeys(p, {"name", "title", "markup", "markup_file", "sequence", "position", "keywords", "header",
-                "footer", "colours", "background_picture", "auto_link"}, where);
+                "footer", "colours", "background_picture", "auto_link", "frame_map"}, where);
   const json* inline_ = Find(p, "markup");
   const json* file = Find(p, "markup_file");
   if (bool(inline_) == bool(file)) Fail(where + ": indicare \"markup\" oppure \"markup_file\"");
@@ -561,12 +565,67 @@ void TManifestBuilder::ReadPage(const json& p, int index, const std::string& whe
     for (auto [key, off] : fields)
       if (const json* v = Find(*c, key)) PutI32(r + off, Colour(*v, where + ".colours." + key));
   }
+  if (Find(p, "frame_map")) PutI32(r + 81, Lookup(maps_, Str(p, "frame_map", where), "mappa", where + ".frame_map"));
   if (Find(p, "background_picture"))
     PutI32(r + 85, Lookup(pictures_, Str(p, "background_picture", where), "immagine", where + ".background_picture"));
   if (const json* a = Find(p, "auto_link")) {
     CheckKeys(*a, {"target", "delay"}, where + ".auto_link");
     PutI32(r + 227, TargetId(Str(*a, "target", where + ".auto_link"), where + ".auto_link.target"));
     PutI16(r + 221, int16_t(Int(*a, "delay", where + ".auto_link", 5, 0, INT16_MAX)));
+  }
+}
+
+// ---- Frame maps: one 58-byte record per frame, a frame before its children.
+
+void TManifestBuilder::ReadFrameMaps() {
+  const json& maps = Array(m_, "frame_maps", "manifesto");
+  for (size_t i = 0; i < maps.size(); ++i) {
+    std::string where = "frame_maps[" + std::to_string(i) + "]";
+    CheckKeys(maps[i], {"name", "frames"}, where);
+    std::string n = NewName(maps[i], where, maps_);
+    if (Array(maps[i], "frames", where).empty()) Fail(where + ": manca \"frames\"");
+    std::vector<uint8_t> root(58, 0);
+    PutI32(root.data(), ++frameIds_);
+    PutI32(root.data() + 4, -1);
+    root[31] = root[32] = 1;
+    PutI32(root.data() + 34, -1);
+    PutI32(root.data() + 38, 100);
+    PutI32(root.data() + 46, int32_t(0x8000000F));
+    PutI32(root.data() + 52, 20);
+    root[56] = 3;
+    std::string out(root.begin(), root.end());
+    WriteFrames(Array(maps[i], "frames", where), GetI32(root.data()), 1, out, where + ".frames");
+    std::vector<uint8_t> rec = w_.NewRecord(mappaFrame);
+    PutPString(rec.data() + 5, 79, Enc(n, where + ".name", 79));
+    maps_[n] = w_.Add(mappaFrame, std::move(rec), std::vector<uint8_t>(out.begin(), out.end()));
+  }
+}
+
+void TManifestBuilder::WriteFrames(const json& list, int32_t parent, int depth, std::string& out,
+                                   const std::string& where) {
+  if (depth > 8) Fail(where + ": cornici annidate troppo in profondità");
+  for (size_t i = 0; i < list.size(); ++i) {
+    std::string at = where + "[" + std::to_string(i) + "]";
+    const json& f = list[i];
+    CheckKeys(f, {"name", "placement", "size_mode", "percent", "fixed", "page", "sizeable", "scroll_bars",
+                  "border", "divider", "children"}, at);
+    uint8_t r[58] = {};
+    PutI32(r, ++frameIds_);
+    PutI32(r + 4, parent);
+    PutPString(r + 8, 19, Enc(Str(f, "name", at, "Frame" + std::to_string(frameIds_)), at + ".name", 19));
+    r[28] = uint8_t(Choice(f, "placement", at, 0, {{"top", 0}, {"left", 1}, {"fill_below", 3}, {"fill_right", 5}}));
+    r[31] = Bool(f, "scroll_bars", at, true) ? 1 : 0;
+    r[32] = Array(f, "children", at).empty() ? 0 : 1;
+    r[33] = Bool(f, "sizeable", at, false) ? 1 : 0;
+    PutI32(r + 34, Find(f, "page") ? Lookup(pages_, Str(f, "page", at), "pagina", at + ".page") : -1);
+    PutI32(r + 38, Int(f, "percent", at, 100, 0, 100000));
+    PutI32(r + 46, int32_t(0x8000000F));
+    r[51] = Bool(f, "border", at, false) ? 1 : 0;
+    PutI32(r + 52, Int(f, "fixed", at, 20, 0, 30000));
+    r[56] = uint8_t(Int(f, "divider", at, 3, 0, 255));
+    r[57] = uint8_t(Choice(f, "size_mode", at, 0, {{"percent", 0}, {"fixed", 1}, {"equal", 2}}));
+    out.append(reinterpret_cast<const char*>(r), sizeof r);
+    WriteFrames(Array(f, "children", at), GetI32(r), depth + 1, out, at + ".children");
   }
 }
 
