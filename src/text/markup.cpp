@@ -39,6 +39,7 @@ private:
   void Truncated(TMsgKind kind) {
     if (ctx_.doc) ctx_.doc->Say(kind, "Truncated line!");
   }
+  size_t ValueEnd();
   int32_t Number(char key);
   int32_t Colour(char key);
   bool Name(std::string& out);
@@ -62,20 +63,22 @@ private:
   int32_t link_ = -1;
 };
 
+// The space that ends a value: within 12 characters after the key, else the
+// value is truncated and the position stays after the key letter.
+size_t TParagraphReader::ValueEnd() {
+  const size_t start = pos_ + 1;
+  for (size_t i = start; i < start + 12 && i < b_.size(); ++i)
+    if (b_[i] == ' ') return i;
+  Truncated(TMsgKind::Error);
+  pos_ = start;
+  return std::string_view::npos;
+}
+
 int32_t TParagraphReader::Number(char key) {
   if (At(pos_) != key) return kAbsent;
-  size_t start = pos_ + 1;
-  size_t sp = std::string_view::npos;
-  for (size_t i = start; i < start + 12 && i < b_.size(); ++i)
-    if (b_[i] == ' ') {
-      sp = i;
-      break;
-    }
-  if (sp == std::string_view::npos) {
-    Truncated(TMsgKind::Error);
-    pos_ = start;
-    return kAbsent;
-  }
+  const size_t start = pos_ + 1;
+  const size_t sp = ValueEnd();
+  if (sp == std::string_view::npos) return kAbsent;
   std::string_view digits = b_.substr(start, sp - start);
   pos_ = sp + 1;
   bool neg = !digits.empty() && digits[0] == '-';
@@ -90,18 +93,9 @@ int32_t TParagraphReader::Number(char key) {
 
 int32_t TParagraphReader::Colour(char key) {
   if (At(pos_) != key) return kAbsent;
-  size_t start = pos_ + 1;
-  size_t sp = std::string_view::npos;
-  for (size_t i = start; i < start + 12 && i < b_.size(); ++i)
-    if (b_[i] == ' ') {
-      sp = i;
-      break;
-    }
-  if (sp == std::string_view::npos) {
-    Truncated(TMsgKind::Error);
-    pos_ = start;
-    return kAbsent;
-  }
+  const size_t start = pos_ + 1;
+  const size_t sp = ValueEnd();
+  if (sp == std::string_view::npos) return kAbsent;
   int32_t colour = 0;
   for (int pair = 0; pair < 3; ++pair) {
     int hi = HexDigit(At(start + 2 * pair)), lo = HexDigit(At(start + 2 * pair + 1));
