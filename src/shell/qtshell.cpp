@@ -1,0 +1,120 @@
+#include "shell/qtshell.h"
+
+#include <QDesktopServices>
+#include <QDialog>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QProcess>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QTimer>
+#include <QUrl>
+#include <QVBoxLayout>
+
+namespace {
+
+QString FromPath(const std::string& p) { return QFile::decodeName(QByteArray::fromStdString(p)); }
+
+bool LooksLikeUrl(const QString& s) {
+  const QUrl url(s);
+  return url.isValid() && url.scheme().size() > 1 && (s.contains(QLatin1String("://")) || url.scheme() == "mailto");
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- shell
+
+int TQtShell::OpenDocument(const std::string& path, TWindowMode mode) {
+  const QString p = FromPath(path);
+  if (LooksLikeUrl(p)) return OpenUrl(path);
+  const QFileInfo fi(p);
+  if (!fi.exists()) return ShellFileNotFound;
+  // A program is started; anything else goes to the program the desktop associates with it.
+  if (fi.isFile() && fi.isExecutable()) return StartProgram(path, {}, mode);
+  return QDesktopServices::openUrl(QUrl::fromLocalFile(fi.absoluteFilePath())) ? ShellOk : ShellNoAssociation;
+}
+
+int TQtShell::OpenUrl(const std::string& url) {
+  const QUrl u(QString::fromStdString(url));
+  if (!u.isValid()) return ShellFileNotFound;
+  return QDesktopServices::openUrl(u) ? ShellOk : ShellNoAssociation;
+}
+
+int TQtShell::StartProgram(const std::string& program, const std::vector<std::string>& arguments, TWindowMode) {
+  QString exe = FromPath(program);
+  if (exe.isEmpty()) return ShellFileNotFound;
+  if (!exe.contains(QLatin1Char('/'))) {
+    const QString found = QStandardPaths::findExecutable(exe);
+    if (found.isEmpty()) return ShellFileNotFound;
+    exe = found;
+  }
+  const QFileInfo fi(exe);
+  if (!fi.exists()) return ShellFileNotFound;
+  if (!fi.isFile() || !fi.isExecutable()) return ShellAccessDenied;
+  QStringList args;
+  for (const std::string& a : arguments) args << FromPath(a);
+  // Started directly: the program path and each argument reach the program as they are.
+  return QProcess::startDetached(exe, args, fi.absolutePath()) ? ShellOk : ShellOutOfMemory;
+}
+
+// ---------------------------------------------------------------- dialogs
+
+QStringList QtNameFilters(const std::string& filter) {
+  const QStringList parts = QString::fromStdString(filter).split(QLatin1Char('|'));
+  QStringList out;
+  for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+    QString patterns = parts[i + 1];
+    patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
+    out << parts[i] + QLatin1String(" (") + patterns.simplified() + QLatin1Char(')');
+  }
+  return out;
+}
+
+TFileLinkAction TQtShellDialogs::AskFileLink(const std::string& shownName) {
+  QDialog dlg(parent_);
+  dlg.setWindowTitle(QStringLiteral("Collegamento a file"));
+  auto* layout = new QVBoxLayout(&dlg);
+  layout->addWidget(new QLabel(QStringLiteral("Il collegamento su cui hai cliccato punta al file:")));
+  auto* labelFile = new QLabel(QString::fromStdString(shownName));
+  labelFile->setObjectName(QStringLiteral("LabelFile"));
+  labelFile->setTextFormat(Qt::PlainText);
+  layout->addWidget(labelFile);
+  layout->addWidget(new QLabel(QStringLiteral("Scegli l'azione da compiere:")));
+  auto* row = new QHBoxLayout;
+  auto* save = new QPushButton(QStringLiteral("&Salva..."));
+  auto* run = new QPushButton(QStringLiteral("&Esegui"));
+  auto* advanced = new QPushButton(QStringLiteral("A&vanzate..."));
+  auto* cancel = new QPushButton(QStringLiteral("&Annulla"));
+  advanced->hide();
+  save->setDefault(true);
+  for (QPushButton* b : {save, run, advanced, cancel}) row->addWidget(b);
+  layout->addLayout(row);
+  layout->setSizeConstraint(QLayout::SetFixedSize);
+  TFileLinkAction action = TFileLinkAction::Cancel;
+  QObject::connect(save, &QPushButton::clicked, &dlg, [&] { action = TFileLinkAction::Save; dlg.accept(); });
+  QObject::connect(run, &QPushButton::clicked, &dlg, [&] { action = TFileLinkAction::Run; dlg.accept(); });
+  QObject::connect(cancel, &QPushButton::clicked, &dlg, &QDialog::reject);
+  // Brought to the front once it is up, in case another window took the focus meanwhile.
+  QTimer::singleShot(600, &dlg, [&dlg] { dlg.raise(); dlg.activateWindow(); });
+  dlg.exec();
+  return action;
+}
+
+std::optional<std::string> TQtShellDialogs::AskSavePath(const TSaveFileRequest& r) {
+  QFileDialog dlg(parent_);
+  dlg.setAcceptMode(QFileDialog::AcceptSave);
+  dlg.setFileMode(QFileDialog::AnyFile);
+  dlg.setNameFilters(QtNameFilters(r.filter));
+  if (!r.folder.empty()) dlg.setDirectory(FromPath(r.folder));
+  if (!r.proposedName.empty()) dlg.selectFile(QString::fromStdString(r.proposedName));
+  if (!r.defaultExt.empty()) dlg.setDefaultSuffix(QString::fromStdString(r.defaultExt));
+  dlg.setOption(QFileDialog::DontConfirmOverwrite, !r.overwritePrompt);
+  if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return std::nullopt;
+  const QString chosen = dlg.selectedFiles().front();
+  if (r.folderMustExist && !QFileInfo(chosen).absoluteDir().exists()) return std::nullopt;
+  return QFile::encodeName(chosen).toStdString();
+}
