@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Installs what is needed, builds, and shows the bundled sample ebook.
+# Installs what is needed, builds, and opens the bundled sample ebook in the reader.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 scripts/build.sh
-build/bin/zebtool info build/samples/guida.zeb
+exec build/bin/lectra build/samples/guida.zeb

@@ -1,16 +1,20 @@
 // The reader's entry point.
-//   lectra FILE                      shows the ebook's cover page in a window
+//   lectra [FILE] [/PAGE=n]          the reader's main window
 //   lectra --render FILE --page N [--width W] [--height H] [--zoom Z] --out OUT.png
 //                                    draws page N offscreen into a PNG
+//   lectra --execute "SHOW link"     hands a show request to the running reader
+// Without a display, `lectra FILE` draws the cover page into a PNG instead.
 #include <QApplication>
+#include <QDir>
 #include <QEventLoop>
-#include <QMessageBox>
+#include <QFileInfo>
 #include <QTimer>
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
 #include <string>
 
+#include "app/lib/mainform.h"
 #include "document/zebset.h"
 #include "pageobjects/zebbox.h"
 #include "pageobjects/zebframeset.h"
@@ -19,32 +23,17 @@
 
 namespace {
 
-// Messages of the window: one box per message, in the program's captions.
-class TBoxSink : public IMessageSink {
-public:
-  bool Message(TMsgKind kind, const std::string& text) override {
-    const QString t = QString::fromStdString(text);
-    switch (kind) {
-      case TMsgKind::Information: QMessageBox::information(nullptr, "Informazione", t); return true;
-      case TMsgKind::Warning: QMessageBox::warning(nullptr, "Attenzione!", t); return true;
-      case TMsgKind::Error: QMessageBox::critical(nullptr, "Errore!", t); return true;
-      case TMsgKind::Question:
-        return QMessageBox::question(nullptr, "Lectra", t) == QMessageBox::Yes;
-    }
-    return false;
-  }
-  void ProcessMessages() override { QCoreApplication::processEvents(); }
-};
-
 struct TRenderArgs {
   std::string file, out;
   int page = -1, width = 800, height = 600, zoom = 10;
+  bool cover = false;  // the ebook's cover page instead of `page`
 };
 
 int Usage() {
   std::fprintf(stderr,
-               "uso: lectra FILE\n"
-               "     lectra --render FILE --page N [--width W] [--height H] [--zoom Z] --out OUT.png\n");
+               "uso: lectra [FILE] [/PAGE=n]\n"
+               "     lectra --render FILE --page N [--width W] [--height H] [--zoom Z] --out OUT.png\n"
+               "     lectra --execute \"SHOW link\"\n");
   return 2;
 }
 
@@ -95,6 +84,7 @@ int Render(const TRenderArgs& a) {
     return 1;
   }
   TZEBbox::SetTextZoom(a.zoom);
+  const int page = a.cover ? doc.CoverPage() : a.page;
   int status = 0;
   {
     TInsiemeCornici frames;
@@ -105,7 +95,7 @@ int Render(const TRenderArgs& a) {
     frames.resize(a.width, a.height);
     frames.SetLinkedZEBset(&doc);
     frames.show();
-    frames.SetMainPageNumber(a.page);
+    frames.SetMainPageNumber(page);
     Settle(50);
     if (!frames.grab().save(QString::fromStdString(a.out), "PNG")) {
       sink.Message(TMsgKind::Error, "Scrittura non riuscita: " + a.out);
@@ -117,46 +107,72 @@ int Render(const TRenderArgs& a) {
   return status;
 }
 
-int Show(const std::string& file) {
-  TBoxSink sink;
-  TPosixSystem system;
-  TIniSettings settings;
-  TZEBset doc(TServices{&sink, &settings, &system});
-  if (!doc.Open(file)) return 1;
+// No display to show a window on: the cover page goes into a picture.
+int RenderCoverWithoutDisplay(const std::vector<std::string>& args) {
+  const TCommandLine cl = ParseCommandLine(args);
+  if (cl.ebookPath.empty()) {
+    std::fprintf(stderr, "Nessun display: indicare l'ebook di cui disegnare la copertina.\n");
+    return Usage();
+  }
+  TRenderArgs a;
+  a.file = cl.ebookPath;
+  a.cover = true;
+  const QString base = QFileInfo(QString::fromLocal8Bit(a.file.c_str())).completeBaseName();
+  a.out = QDir(QDir::tempPath()).filePath("lectra-" + base + "-copertina.png").toLocal8Bit().toStdString();
+  std::fprintf(stderr, "Nessun display: la copertina di %s va in un'immagine.\n", a.file.c_str());
+  const int status = Render(a);
+  if (status == 0) std::printf("%s\n", a.out.c_str());
+  return status;
+}
+
+int RunReader(const std::vector<std::string>& args) {
+  TCommandLine cl = ParseCommandLine(args);
+  // Installing and removing the reader come with self-installation; a start
+  // meant for them opens no window.
+  if (cl.flags.uninstall || cl.flags.deleteFiles) return 0;
+  // Another reader already listening keeps its requests; this one runs alone.
+  TShowRequestServer requests;
+  requests.Listen();
+  TIniSettings store;
+  TMainFormOptions o;
+  o.commandLine = std::move(cl);
+  o.programFolder = QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString();
+  o.currentFolder = QFile::encodeName(QDir::currentPath()).toStdString();
+  o.settings = &store;
+  o.showRequests = &requests;
+  o.splash = true;
   int status = 0;
   {
-    TInsiemeCornici frames;
-    frames.SetReadOnly(true);
-    frames.SetAnimated(true);
-    frames.SetAutoJump(false);
-    frames.SetActivePreview(true);
-    frames.setWindowTitle(QString::fromLatin1(doc.Title().c_str()));
-    frames.resize(800, 600);
-    frames.SetLinkedZEBset(&doc);
-    // Until the main window comes, links to pages of this ebook are followed here.
-    frames.OnDoLink = [&frames](QObject*, QObject*, TZEBoggetto* obj) {
-      if (obj && obj->Kind() == testoHtml) frames.ShowInTarget("_root", obj, -1, 0);
-    };
-    frames.show();
-    frames.GoToCover();
+    TMainForm form(std::move(o));
+    QTimer::singleShot(0, &form, &TMainForm::Start);
     status = QApplication::exec();
-    frames.SetClosing(true);
-    frames.SetLinkedZEBset(nullptr);
   }
   return status;
+}
+
+bool HasDisplay() {
+  return !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") ||
+         !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+  std::vector<std::string> args(argv + 1, argv + argc);
   bool render = false;
-  for (int i = 1; i < argc; ++i) render = render || std::string(argv[i]) == "--render";
-  if (render) qputenv("QT_QPA_PLATFORM", "offscreen");
+  for (const std::string& a : args) render = render || a == "--render";
+  if (!args.empty() && args[0] == "--execute") {
+    QCoreApplication app(argc, argv);
+    if (args.size() != 2) return Usage();
+    return SendShowRequest(args[1]) ? 0 : 1;
+  }
+  const bool headless = !render && !HasDisplay();
+  if (render || headless) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
   if (render) {
     std::optional<TRenderArgs> a = ParseRender(argc, argv);
     return a ? Render(*a) : Usage();
   }
-  if (argc != 2) return Usage();
-  return Show(argv[1]);
+  if (headless) return RenderCoverWithoutDisplay(args);
+  return RunReader(args);
 }

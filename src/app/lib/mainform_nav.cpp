@@ -1,0 +1,282 @@
+// Navigation in the main window: the visited-pages history, cover and
+// summary, zoom, remarks, the status-bar hint, copy and selection.
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QCursor>
+#include <QFile>
+#include <QPlainTextEdit>
+#include <QSplitter>
+
+#include "app/lib/aboutform.h"
+#include "app/lib/boxsink.h"
+#include "app/lib/mainform.h"
+#include "document/pathutil.h"
+#include "pageobjects/zebbox.h"
+#include "pageobjects/zebpage.h"
+#include "text/paragraph.h"
+
+namespace {
+
+QString FromPath(const std::string& p) { return QFile::decodeName(QByteArray::fromStdString(p)); }
+
+// Sets a flag for the lifetime of the guard and puts the old value back.
+struct TFlagGuard {
+  bool& flag;
+  bool old;
+  explicit TFlagGuard(bool& f) : flag(f), old(f) { flag = true; }
+  ~TFlagGuard() { flag = old; }
+};
+
+// The text of a box between two positions, as stored (the ebook's code page),
+// with `eol` between paragraphs; object markers and control bytes left out.
+std::string BoxText(const TZEBbox& box, int p1, int c1, int p2, int c2, const char* eol, bool mainOnly) {
+  std::string out;
+  for (int p = std::max(0, p1); p <= p2 && p < box.ParagraphCount(); ++p) {
+    const TZEBparag* para = box.Paragraph(p);
+    if (!para || (mainOnly && para->origin != 0)) continue;
+    const int from = p == p1 ? std::max(0, c1) : 0;
+    const int to = p == p2 ? std::min<int>(c2, int(para->text.size())) : int(para->text.size());
+    if (!out.empty() || p > p1) out += eol;
+    for (int i = from; i < to; ++i) {
+      const unsigned char ch = static_cast<unsigned char>(para->text[size_t(i)]);
+      if (ch >= 0x20 || ch == '\t') out += char(ch);
+    }
+  }
+  return out;
+}
+
+void SelectWhole(TZEBbox* box) {
+  if (!box || box->ParagraphCount() == 0) return;
+  const int last = box->ParagraphCount() - 1;
+  const TZEBparag* para = box->Paragraph(last);
+  box->SelectRange(0, 0, last, para ? int(para->text.size()) : 0);
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- page changes
+
+void TMainForm::EditorPageChanged() {
+  if (closing_) return;
+  TFlagGuard updating(updating_);
+  LoadRemark();
+  AttachPopups();
+  const int page = Editor->MainPageNumber();
+  if (page < 0) return;
+  const std::string entry = THistoryModel::Entry(mainZEBset->ZEBFileName(), page);
+  if (history_.PageChanged(entry)) SyncHistoryCombo();
+  UpdateHistoryButtons();
+  SetCaption();
+}
+
+void TMainForm::EditorPageChanging() {
+  if (!closing_) SaveRemarkIfChanged();
+}
+
+void TMainForm::SetCaption() {
+  const std::string name = FileNamePart(captionBase_);
+  const QString title = FromPath(name) + " - Quillon";
+  setWindowTitle(title);
+  if (ownSink_) ownSink_->title = title.toStdString();
+}
+
+// ---------------------------------------------------------------- history
+
+void TMainForm::SyncHistoryCombo() {
+  TFlagGuard updating(updating_);
+  HistoryCombo->clear();
+  for (const std::string& item : history_.Items()) HistoryCombo->addItem(FromPath(item));
+  HistoryCombo->setCurrentIndex(history_.Index());
+}
+
+void TMainForm::UpdateHistoryButtons() {
+  BPrecedente->setEnabled(history_.CanGoBack());
+  Paginaprecedente1->setEnabled(history_.CanGoBack());
+  Bseguente->setEnabled(history_.CanGoForward());
+  Paginaseguente1->setEnabled(history_.CanGoForward());
+}
+
+void TMainForm::GoToHistory(int index) {
+  if (index < 0 || index >= int(history_.Items().size())) return;
+  history_.GoTo(index, [this](const std::string& entry) { dispatcher_->FollowLumoLink(entry, false); });
+  {
+    TFlagGuard updating(updating_);
+    HistoryCombo->setCurrentIndex(history_.Index());
+  }
+  UpdateHistoryButtons();
+  Editor->FocusActive();
+}
+
+void TMainForm::BPrecedenteClick() { GoToHistory(history_.Index() - 1); }
+
+void TMainForm::BseguenteClick() { GoToHistory(history_.Index() + 1); }
+
+void TMainForm::HistoryComboClick(int index) {
+  if (!updating_) GoToHistory(index);
+}
+
+void TMainForm::HistoryComboKeyPress() {
+  const std::string text = QFile::encodeName(HistoryCombo->currentText()).toStdString();
+  const auto& items = history_.Items();
+  // Only a text that is one of the entries is followed.
+  for (size_t i = 0; i < items.size(); ++i)
+    if (items[i] == text) return GoToHistory(int(i));
+}
+
+// ---------------------------------------------------------------- cover, summary, zoom, frames
+
+void TMainForm::CoverButtonClick() {
+  Editor->GoToCover();
+  Editor->FocusActive();
+}
+
+void TMainForm::SummaryButtonClick() {
+  Editor->GoToSummary();
+  Editor->FocusActive();
+}
+
+void TMainForm::ReshowPage() {
+  const int page = Editor->MainPageNumber();
+  if (page < 0) return;
+  TFlagGuard updating(updating_);
+  Editor->SetMainPageNumber(-1);
+  Editor->SetMainPageNumber(page);
+}
+
+void TMainForm::NaumentaClick() {
+  if (zoom_.Increase()) {
+    TZEBbox::SetTextZoom(zoom_.Value());
+    ReshowPage();
+  }
+  Editor->FocusActive();
+}
+
+void TMainForm::NdiminuisciClick() {
+  if (zoom_.Decrease()) {
+    TZEBbox::SetTextZoom(zoom_.Value());
+    ReshowPage();
+  }
+  Editor->FocusActive();
+}
+
+void TMainForm::NestedButtonClick() {
+  Editor->SetShowNested(NestedButton->isChecked());
+  Editor->FocusActive();
+}
+
+void TMainForm::helpAbout() {
+  TFabout about(this);
+  about.exec();
+  Editor->FocusActive();
+}
+
+// ---------------------------------------------------------------- remarks
+
+std::string TMainForm::RemarkKey() {
+  return RemarkKeyName(mainZEBset->Title(), mainZEBset->HeaderString(hdr::Author, 79));
+}
+
+std::string TMainForm::RemarkPath() {
+  if (mainZEBset->ZEBFileName().empty()) return {};
+  return RemarkFilePath(settings_, mainZEBset->ZEBFileName(), RemarkKey());
+}
+
+void TMainForm::LoadRemark() {
+  const int page = Editor->MainPageNumber();
+  const std::string path = RemarkPath();
+  std::string text;
+  if (!path.empty() && page >= 0) text = TRemarkFile(path).Read(page);
+  QString shown = QString::fromStdString(text);
+  shown.replace("\r\n", "\n");
+  // Loading is not a change of the reader's.
+  TFlagGuard loading(loadingRemark_);
+  RemarkMemo->setPlainText(shown);
+  remarkChanged_ = false;
+}
+
+void TMainForm::SaveRemarkIfChanged() {
+  const int page = Editor->MainPageNumber();
+  if (page < 0 || RemarkMemo->isHidden() || !remarkChanged_) return;
+  const std::string path = RemarkPath();
+  if (path.empty()) return;
+  remarkChanged_ = false;
+  SaveRemark(settings_, RemarkKey(), path, page, RemarkMemo->toPlainText().toStdString(), *messages_, *dialogs_);
+}
+
+void TMainForm::AddShowremarks1Click() {
+  const bool show = RemarkMemo->isHidden();
+  if (!show) {
+    // Hiding the panel keeps what was typed in it.
+    SaveRemarkIfChanged();
+    if (RemarkMemo->width() > 10) storedRemarkWidth_ = RemarkMemo->width();
+  }
+  AddShowremarks1->setChecked(show);
+  RemarkMemo->setVisible(show);
+  if (show) {
+    const int total = PanelSplitter->width();
+    PanelSplitter->setSizes({storedRemarkWidth_, std::max(100, total - storedRemarkWidth_ - 3)});
+  }
+  LoadRemark();
+  Editor->FocusActive();
+}
+
+// ---------------------------------------------------------------- hints
+
+void TMainForm::AppShowHint(const QString& hint) {
+  StatusBar->SetSimplePanel(!hint.isEmpty());
+  StatusBar->SetSimpleText(hint);
+}
+
+void TMainForm::UpdateHintFromPointer() {
+  hintCheckPosted_ = false;
+  if (closing_) return;
+  TZEBbox* box = nullptr;
+  for (QWidget* w = QApplication::widgetAt(QCursor::pos()); w && !box; w = w->parentWidget())
+    box = qobject_cast<TZEBbox*>(w);
+  if (!box || box->Hint().isEmpty()) {
+    if (linkHintShown_) AppShowHint({});
+    linkHintShown_ = false;
+    return;
+  }
+  const QString text = QString::fromStdString(mainZEBset->CodePage().ToUtf8(lastHintLong_));
+  if (!linkHintShown_ || StatusBar->SimpleText() != text) AppShowHint(text);
+  linkHintShown_ = true;
+}
+
+// ---------------------------------------------------------------- copy, selection, follow
+
+void TMainForm::EditCopy() {
+  TZEBbox* box = Editor->FocusedBox() ? Editor->FocusedBox() : Editor->ActiveBox();
+  if (box && box->HasSelection()) {
+    int p1, c1, p2, c2;
+    box->SelectionStart(p1, c1);
+    box->SelectionEnd(p2, c2);
+    const std::string text = BoxText(*box, p1, c1, p2, c2, "\n", false);
+    QApplication::clipboard()->setText(QString::fromStdString(mainZEBset->CodePage().ToUtf8(text)));
+  }
+  Editor->FocusActive();
+}
+
+void TMainForm::Selezionatutto3Click() {
+  SelectWhole(Editor->FocusedBox() ? Editor->FocusedBox() : Editor->ActiveBox());
+  Editor->FocusActive();
+}
+
+void TMainForm::Selezionabrano1Click() { SelectWhole(popupBox_.data()); }
+
+void TMainForm::Seguicollegamento1Click() {
+  TZEBbox* box = popupBox_.data();
+  if (!box) return;
+  const QPoint at = box->mapFromGlobal(box->ReleasePoint());
+  const TZEBPosition pos = box->HitTest(TZEBbox::kAllText, at.x(), at.y());
+  const int link = pos.Valid() ? box->LinkAt(pos) : -1;
+  if (TZEBoggetto* obj = link >= 0 ? box->LinkObject(pos.paraIndex, link) : nullptr) Editor->RaiseLink(obj, box);
+}
+
+std::string TMainForm::ExportBoxText(QObject* box) {
+  auto* b = qobject_cast<TZEBbox*>(box);
+  if (!b || b->ParagraphCount() == 0) return {};
+  return BoxText(*b, 0, 0, b->ParagraphCount() - 1, 1 << 30, "\r\n", true) + "\r\n";
+}

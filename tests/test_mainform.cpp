@@ -1,0 +1,430 @@
+// The main window, driven offscreen through its own controls: history,
+// zoom, opening and dropping ebooks, a link click, remarks, show requests
+// and the window presentation an ebook asks for.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QDropEvent>
+#include <QElapsedTimer>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QScreen>
+#include <QStatusTipEvent>
+#include <QToolBar>
+#include <QUrl>
+#include <filesystem>
+#include <thread>
+
+#include "app/lib/mainform.h"
+#include "pageobjects/zebbox.h"
+#include "pageobjects/zebpage.h"
+#include "testutil.h"
+
+namespace {
+
+struct ShellRecorder : IShell {
+  std::vector<std::string> opened;
+  int OpenDocument(const std::string& path, TWindowMode) override {
+    opened.push_back(path);
+    return ShellOk;
+  }
+  int OpenUrl(const std::string& url) override {
+    opened.push_back(url);
+    return ShellOk;
+  }
+  int StartProgram(const std::string& program, const std::vector<std::string>&, TWindowMode) override {
+    opened.push_back(program);
+    return ShellOk;
+  }
+};
+
+struct NoDialogs : IShellDialogs {
+  TFileLinkAction AskFileLink(const std::string&) override { return TFileLinkAction::Cancel; }
+  std::optional<std::string> AskSavePath(const TSaveFileRequest&) override { return std::nullopt; }
+};
+
+void Wait(int ms) {
+  QElapsedTimer t;
+  t.start();
+  while (t.elapsed() < ms) QApplication::processEvents(QEventLoop::AllEvents, 10);
+}
+
+std::string Guide() { return std::string(LECTRA_BINARY_DIR) + "/samples/guida.zeb"; }
+
+struct FormFixture {
+  ScratchDir dir;
+  MemSettings store;
+  RecordingSink sink;
+  ShellRecorder shell;
+  NoDialogs dialogs;
+  FakeSystem system;
+  std::unique_ptr<TMainForm> form;
+
+  FormFixture() { system.temp = dir.File("tmp"); }
+  ~FormFixture() {
+    form.reset();
+    TZEBbox::SetTextZoom(10);
+  }
+  TMainForm& Make(TCommandLine cl = {}, TShowRequestServer* requests = nullptr) {
+    TMainFormOptions o;
+    o.commandLine = std::move(cl);
+    // The program's folder holds no ebook: start-up would take it before the last file.
+    std::filesystem::create_directories(dir.path / "bin");
+    o.programFolder = (dir.path / "bin").string();
+    o.currentFolder = dir.path.string();
+    o.settings = &store;
+    o.messages = &sink;
+    o.shell = &shell;
+    o.dialogs = &dialogs;
+    o.system = &system;
+    o.showRequests = requests;
+    form = std::make_unique<TMainForm>(std::move(o));
+    return *form;
+  }
+  // The sample, copied so that remark files land in the scratch folder.
+  std::string CopyGuide(const std::string& name = "guida.zeb") {
+    const std::string to = dir.File(name);
+    std::filesystem::copy_file(Guide(), to, std::filesystem::copy_options::overwrite_existing);
+    return to;
+  }
+  void Presented() {
+    for (int i = 0; i < 100 && form->PresentationPending(); ++i) Wait(10);
+    Wait(5);
+  }
+  void Open(const std::string& path) {
+    form->OpenEbookFile(path);
+    Presented();
+  }
+  int Page() const { return form->Editor->MainPageNumber(); }
+  void Visit(int page) { form->Editor->SetMainPageNumber(page); }
+  std::vector<int> HistoryPages() const {
+    std::vector<int> pages;
+    for (int i = 0; i < form->HistoryCombo->count(); ++i) {
+      const QString t = form->HistoryCombo->itemText(i);
+      pages.push_back(t.mid(t.lastIndexOf('|') + 1).toInt());
+    }
+    return pages;
+  }
+  void Drop(const std::vector<std::string>& files) {
+    QMimeData data;
+    QList<QUrl> urls;
+    for (const std::string& f : files) urls << QUrl::fromLocalFile(QString::fromStdString(f));
+    data.setUrls(urls);
+    QDragEnterEvent enter(QPoint(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(form.get(), &enter);
+    QDropEvent drop(QPointF(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(form.get(), &drop);
+    Wait(5);
+  }
+};
+
+// The middle of the first character that links to an object of `kind`.
+std::optional<QPoint> LinkPoint(TZEBbox* box, int kind) {
+  for (int p = 0; p < box->ParagraphCount(); ++p)
+    for (int c = 0; c < int(box->Paragraph(p)->text.size()); ++c) {
+      const TZEBPosition pos = box->PositionOf(p, c);
+      const int link = pos.Valid() ? box->LinkAt(pos) : -1;
+      TZEBoggetto* obj = link >= 0 ? box->LinkObject(p, link) : nullptr;
+      if (obj && obj->Kind() == kind) return QPoint((pos.xLeft + pos.xRight) / 2, pos.top + pos.height / 2);
+    }
+  return std::nullopt;
+}
+
+void Click(QWidget* w, QPoint at) {
+  QMouseEvent press(QEvent::MouseButtonPress, at, w->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton, {});
+  QMouseEvent release(QEvent::MouseButtonRelease, at, w->mapToGlobal(at), Qt::LeftButton, Qt::NoButton, {});
+  QApplication::sendEvent(w, &press);
+  QApplication::sendEvent(w, &release);
+}
+
+void PressEnter(QWidget* w) {
+  QKeyEvent e(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+  QApplication::sendEvent(w, &e);
+}
+
+TEST(MainForm, HistoryThroughTheComboAndButtons) {
+  FormFixture f;
+  TMainForm& form = f.Make();
+  f.Open(f.CopyGuide());
+  ASSERT_EQ(f.Page(), 0);
+  EXPECT_EQ(f.HistoryPages(), std::vector<int>{0});
+  // With one entry both directions are closed.
+  EXPECT_FALSE(form.BPrecedente->isEnabled());
+  EXPECT_FALSE(form.Bseguente->isEnabled());
+
+  f.Visit(1);
+  f.Visit(2);
+  f.Visit(2);  // the same page twice in a row is one entry
+  f.Visit(3);
+  EXPECT_EQ(f.HistoryPages(), (std::vector<int>{0, 1, 2, 3}));
+  form.BPrecedente->trigger();
+  form.Paginaprecedente1->trigger();
+  EXPECT_EQ(f.Page(), 1);
+  EXPECT_EQ(form.HistoryCombo->currentIndex(), 1);
+  EXPECT_TRUE(form.Bseguente->isEnabled());
+  EXPECT_TRUE(form.Paginaseguente1->isEnabled());
+
+  // A new page goes right after the current entry; older forward entries stay.
+  f.Visit(5);
+  EXPECT_EQ(f.HistoryPages(), (std::vector<int>{0, 1, 5, 2, 3}));
+  EXPECT_EQ(form.HistoryCombo->currentIndex(), 2);
+  form.Bseguente->trigger();
+  EXPECT_EQ(f.Page(), 2);
+
+  // Choosing the first entry in the combo: only forward stays open.
+  form.HistoryCombo->setCurrentIndex(0);
+  emit form.HistoryCombo->activated(0);
+  EXPECT_EQ(f.Page(), 0);
+  EXPECT_FALSE(form.BPrecedente->isEnabled());
+  EXPECT_TRUE(form.Bseguente->isEnabled());
+
+  // Enter follows a typed text only when it is one of the entries.
+  QLineEdit* edit = form.HistoryCombo->lineEdit();
+  edit->setText("lumo://" + QString::fromStdString(f.dir.File("guida.zeb")) + "|7");
+  PressEnter(edit);
+  EXPECT_EQ(f.Page(), 0);
+  EXPECT_EQ(form.HistoryCombo->count(), 5);
+  edit->setText(form.HistoryCombo->itemText(4));
+  PressEnter(edit);
+  EXPECT_EQ(f.Page(), 3);
+  EXPECT_EQ(form.History().Index(), 4);
+  EXPECT_FALSE(form.Bseguente->isEnabled());
+
+  // Cover and summary come from the header.
+  form.SummaryButton->trigger();
+  EXPECT_EQ(f.Page(), 1);
+  form.Copertina1->trigger();
+  EXPECT_EQ(f.Page(), 0);
+  EXPECT_EQ(form.windowTitle(), "guida.zeb - Quillon");
+}
+
+TEST(MainForm, ZoomStaysWithinBoundsAndLaysThePageOutAgain) {
+  FormFixture f;
+  TMainForm& form = f.Make();
+  f.Open(f.CopyGuide());
+  f.Visit(2);
+  const int height10 = form.Editor->MainBox()->TextHeight();
+  for (int i = 0; i < 15; ++i) form.Naumenta->trigger();
+  EXPECT_EQ(form.ZoomValue(), 20);
+  EXPECT_EQ(TZEBbox::TextZoom(), 20);
+  EXPECT_EQ(f.Page(), 2);
+  EXPECT_GT(form.Editor->MainBox()->TextHeight(), height10 * 3 / 2);
+  for (int i = 0; i < 20; ++i) form.Ndiminuisci->trigger();
+  EXPECT_EQ(form.ZoomValue(), 5);
+  EXPECT_LT(form.Editor->MainBox()->TextHeight(), height10);
+  // Laying the page out again is not a visit.
+  EXPECT_EQ(f.HistoryPages(), (std::vector<int>{0, 2}));
+}
+
+TEST(MainForm, OpeningDroppingAndWhatExitKeeps) {
+  FormFixture f;
+  const std::string guide = f.CopyGuide();
+  const std::string upper = f.CopyGuide("SECONDA.ZEB");
+  WriteBytes(f.dir.File("note.txt"), {'c', 'i', 'a', 'o'});
+  {
+    TMainForm& form = f.Make();
+    form.OpenEbookFile(f.dir.File("manca.zeb"));
+    ASSERT_EQ(f.sink.messages.size(), 1u);
+    EXPECT_EQ(f.sink.messages[0].first, TMsgKind::Warning);
+    EXPECT_EQ(f.sink.messages[0].second, "File non trovato: " + f.dir.File("manca.zeb"));
+
+    // Not an ebook: reported by the document, an empty window, not a recent file.
+    f.Open(f.dir.File("note.txt"));
+    EXPECT_EQ(f.sink.Texts(), (std::vector<std::string>{"File non trovato: " + f.dir.File("manca.zeb"),
+                                                         "Errore nella lettura file: " + f.dir.File("note.txt")}));
+    EXPECT_EQ(form.windowTitle(), "Senza titolo - Quillon");
+    EXPECT_TRUE(form.RecentFiles().Items().empty());
+    EXPECT_FALSE(form.RecentSeparator->isVisible());
+
+    f.Open(guide);
+    EXPECT_EQ(form.windowTitle(), "guida.zeb - Quillon");
+    EXPECT_EQ(form.mainZEBset->ZEBFileName(), guide);
+    EXPECT_TRUE(form.Editor->ReadOnly());
+
+    // A text file dropped first: nothing opens, even with an ebook after it.
+    f.Drop({f.dir.File("note.txt"), upper});
+    f.Presented();
+    EXPECT_EQ(form.mainZEBset->ZEBFileName(), guide);
+    // An ebook whose extension is in capitals opens.
+    f.Drop({upper});
+    f.Presented();
+    EXPECT_EQ(form.mainZEBset->ZEBFileName(), upper);
+    EXPECT_EQ(form.RecentFiles().Items(), (std::vector<std::string>{guide, upper}));
+    ASSERT_EQ(form.RecentItems.size(), 2u);
+    EXPECT_TRUE(form.RecentItems[0]->text().endsWith("SECONDA.ZEB"));
+
+    // The recent-files menu opens its entry.
+    form.RecentItems[1]->trigger();
+    f.Presented();
+    EXPECT_EQ(form.mainZEBset->ZEBFileName(), guide);
+
+    // Menu hints go to the status bar's simple panel; an empty one brings the panels back.
+    QStatusTipEvent tip("Apri");
+    QApplication::sendEvent(&form, &tip);
+    EXPECT_TRUE(form.StatusBar->SimplePanel());
+    EXPECT_EQ(form.StatusBar->SimpleText(), "Apri");
+    QStatusTipEvent none("");
+    QApplication::sendEvent(&form, &none);
+    EXPECT_FALSE(form.StatusBar->SimplePanel());
+
+    form.move(40, 30);
+    form.resize(700, 500);
+    form.close();
+  }
+  f.form.reset();
+  const std::string options = TSettings::Options;
+  EXPECT_EQ(f.store.ReadValue(options, "LastFile"), guide);
+  EXPECT_EQ(f.store.ReadValue(options, "Main_width"), "700");
+  EXPECT_EQ(f.store.ReadValue(options, "Main_left"), "40");
+  EXPECT_EQ(f.store.ReadValue(options, "skin"), "0");
+  EXPECT_EQ(f.store.ReadValue(std::string(TSettings::Root) + "RecentFile\\", "0"), upper);
+  EXPECT_EQ(f.store.ReadValue(std::string(TSettings::Root) + "RecentFile\\", "1"), guide);
+
+  // The next start takes the last file and the stored placement.
+  TMainForm& again = f.Make();
+  again.Start();
+  f.Presented();
+  EXPECT_EQ(again.mainZEBset->ZEBFileName(), guide);
+  EXPECT_EQ(again.size(), QSize(700, 500));
+  EXPECT_EQ(again.pos(), QPoint(40, 30));
+}
+
+TEST(MainForm, ClickedLinksReachThePageAndTheShell) {
+  FormFixture f;
+  TMainForm& form = f.Make();
+  f.Open(f.CopyGuide());
+  TZEBbox* box = form.Editor->MainBox();
+  ASSERT_NE(box, nullptr);
+  const auto toSummary = LinkPoint(box, testoHtml);
+  ASSERT_TRUE(toSummary);
+  Click(box, *toSummary);
+  Wait(20);
+  EXPECT_EQ(f.Page(), 1);
+  EXPECT_EQ(f.HistoryPages(), (std::vector<int>{0, 1}));
+  EXPECT_TRUE(form.BPrecedente->isEnabled());
+  EXPECT_TRUE(form.Editor->isEnabled());
+
+  // A web address goes to the desktop, and the page stays.
+  f.Visit(3);
+  box = form.Editor->MainBox();
+  const auto toWeb = LinkPoint(box, internetLink);
+  ASSERT_TRUE(toWeb);
+  Click(box, *toWeb);
+  Wait(20);
+  ASSERT_EQ(f.shell.opened.size(), 1u);
+  EXPECT_EQ(f.shell.opened[0], "https://example.org");
+  EXPECT_EQ(f.Page(), 3);
+  EXPECT_TRUE(f.sink.messages.empty());
+
+  // Page Down pressed outside the page still scrolls it.
+  f.Visit(11);
+  box = form.Editor->MainBox();
+  ASSERT_EQ(box->Page()->ScrollY(), 0);
+  QKeyEvent down(QEvent::KeyPress, Qt::Key_PageDown, Qt::NoModifier);
+  QApplication::sendEvent(form.HistoryCombo, &down);
+  EXPECT_GT(box->Page()->ScrollY(), 0);
+}
+
+TEST(MainForm, RemarksAreKeptPerPageInTheRemarkFile) {
+  FormFixture f;
+  TMainForm& form = f.Make();
+  f.Open(f.CopyGuide());
+  form.AddShowremarks1->trigger();
+  EXPECT_FALSE(form.RemarkMemo->isHidden());
+  EXPECT_TRUE(form.AddShowremarks1->isChecked());
+  form.RemarkMemo->setPlainText(QString::fromUtf8("prima riga\nl'altra \xC2\xA7 fine"));
+  f.Visit(1);
+  EXPECT_TRUE(form.RemarkMemo->toPlainText().isEmpty());
+  const std::string file = f.dir.File("Guida_a_Lectra.rem");
+  EXPECT_EQ(form.RemarkPath(), file);
+  const std::string stored = ReadAll(file);
+  EXPECT_NE(stored.find("[0]"), std::string::npos);
+  EXPECT_NE(stored.find("remark=prima riga\xC2\xA7!l''altra \xC2\xA7\xC2\xA7 fine"), std::string::npos) << stored;
+  f.Visit(0);
+  EXPECT_EQ(form.RemarkMemo->toPlainText(), QString::fromUtf8("prima riga\nl'altra \xC2\xA7 fine"));
+
+  // Hiding the panel keeps what was typed.
+  form.RemarkMemo->setPlainText("nota");
+  form.AddShowremarks1->trigger();
+  EXPECT_TRUE(form.RemarkMemo->isHidden());
+  EXPECT_EQ(TRemarkFile(file).Read(0), "nota");
+}
+
+TEST(MainForm, StartFollowsPageSwitchesAndShowRequests) {
+  FormFixture f;
+  const std::string guide = f.CopyGuide();
+  TCommandLine cl = ParseCommandLine({guide, "/page=4"});
+  TShowRequestServer requests;
+  const QString name = "lectra-test-" + QString::number(QCoreApplication::applicationPid());
+  ASSERT_TRUE(requests.Listen(name));
+  TMainForm& form = f.Make(cl, &requests);
+  form.Start();
+  f.Presented();
+  EXPECT_EQ(f.Page(), 4);
+  EXPECT_TRUE(form.isVisible());
+
+  // A second start hands "SHOW |6" over: page 6 of the open ebook.
+  bool taken = false;
+  std::thread client([&] { taken = SendShowRequest("show |6", name, 3000); });
+  for (int i = 0; i < 200 && f.Page() != 6; ++i) Wait(10);
+  client.join();
+  EXPECT_TRUE(taken);
+  EXPECT_EQ(f.Page(), 6);
+}
+
+TEST(MainForm, PresentationPlacesAndLocksTheWindow) {
+  FormFixture f;
+  const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+  TZebWriter centred;
+  centred.AddPage("Una", "<Z S0 >Pagina");
+  centred.SetHeaderByte(hdr::WindowPresentation, 2);
+  centred.Save(f.dir.File("centrato.zeb"));
+  TMainForm& form = f.Make();
+  // Larger than the screen: mode 2 puts it at the corner, never above or left of it.
+  form.resize(screen.width() + 300, screen.height() + 200);
+  f.Open(f.dir.File("centrato.zeb"));
+  EXPECT_EQ(form.PresentationMode(), 2);
+  EXPECT_EQ(form.frameGeometry().topLeft(), screen.topLeft());
+  EXPECT_FALSE(form.Locked());
+  // A smaller window is centred.
+  form.resize(400, 300);
+  form.ShowPageWithLayout(0);
+  f.Presented();
+  EXPECT_EQ(form.frameGeometry().center().x() / 10, screen.center().x() / 10);
+
+  // Mode 10: maximised without menu and bars, and the resize command refuses.
+  TZebWriter kiosk;
+  kiosk.AddPage("Una", "<Z S0 >Pagina");
+  kiosk.SetHeaderByte(hdr::FullScreen, 1);
+  kiosk.Save(f.dir.File("chiosco.zeb"));
+  f.Open(f.dir.File("chiosco.zeb"));
+  EXPECT_EQ(form.PresentationMode(), 10);
+  EXPECT_TRUE(form.Locked());
+  EXPECT_TRUE(form.isMaximized());
+  EXPECT_TRUE(form.menuBar()->isHidden());
+  EXPECT_TRUE(form.ToolbarFile->isHidden());
+  ASSERT_FALSE(form.ResizeItems.empty());
+  EXPECT_FALSE(form.ResizeItems[0]->isChecked());
+  form.ResizeItems[0]->trigger();
+  ASSERT_FALSE(f.sink.messages.empty());
+  EXPECT_EQ(f.sink.messages.back().second, "Questa funzione è stata disabilitata dall'autore.");
+  EXPECT_TRUE(form.isMaximized());
+
+  // Back to an ordinary ebook: the window is free again and the command works.
+  f.Open(f.dir.File("centrato.zeb"));
+  EXPECT_FALSE(form.Locked());
+  EXPECT_FALSE(form.menuBar()->isHidden());
+  EXPECT_TRUE(form.ResizeItems[0]->isChecked());
+  form.ResizeItems[0]->trigger();
+  Wait(10);
+  EXPECT_TRUE(form.isMaximized());
+}
+
+}  // namespace
