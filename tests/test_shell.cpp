@@ -89,7 +89,12 @@ struct FakeHost : ILinkHost {
   void SetMainPageNumber(QObject*, int p) override { log.push_back("page:" + std::to_string(p)); }
   void GoToCover() override { log.push_back("cover"); }
   void ScrollMainToAnchor(int a) override { log.push_back("anchor:" + std::to_string(a)); }
-  bool ShowInTarget(const std::string& n, TZEBoggetto*, int, int) override { return n == "main"; }
+  bool noWindows = false;
+  std::vector<TZEBoggetto*> shownInRoot;
+  bool ShowInTarget(const std::string& n, TZEBoggetto* o, int, int) override {
+    if (n == "_root") shownInRoot.push_back(o);
+    return n == "main";
+  }
   void ShowInFrameOfPage(QObject*, TZEBoggetto*, int, int) override { log.push_back("framepage"); }
   bool PrintNamedFrame(const std::string& n) override { log.push_back("printframe:" + n); return true; }
   void PrintCurrent(QObject*) override { log.push_back("printcurrent"); }
@@ -110,6 +115,7 @@ struct FakeHost : ILinkHost {
     return out;
   }
   ISeparateWindow* CreateSeparateWindow() override {
+    if (noWindows) return nullptr;
     windows.push_back(std::make_unique<FakeWindow>(log));
     return windows.back().get();
   }
@@ -608,6 +614,12 @@ TEST(ShellLinks, SpecialLinks) {
   EXPECT_EQ(run(f.Special(1, 1, "finestra")), V{"show:Finestra:3:0"});
   EXPECT_EQ(run(f.Special(2, 0, "FINESTRA")), V{"closewindow:Finestra"});
   EXPECT_EQ(run(f.Special(9, 0, "finestra")), V{"print:Finestra"});
+  // Without separate windows, what would open one is shown in the main window.
+  f.host.noWindows = true;
+  for (int mode : {1, 2, 3, 4}) run(f.Special(1, mode, "altrove"));
+  ASSERT_EQ(f.host.shownInRoot.size(), 4u);
+  EXPECT_EQ(f.host.shownInRoot.back(), f.doc->Page(3));
+  f.host.noWindows = false;
   // Nothing goes to a target while the main frame set can be edited.
   f.host.readOnly = false;
   EXPECT_EQ(run(f.Special(1, 5, "")), V{});

@@ -459,16 +459,26 @@ void TLinkDispatcher::GoToTarget(const TSpecLink& s, TZEBoggetto* link, const TL
       break;
     case 1: ShowInNamedFrame(s.windowName, target, s.position, s.nested); break;
     case 2:
-      if (!(w = FindOrCreateWindow(s.windowName))) break;
+      if (!(w = FindOrCreateWindow(s.windowName))) {
+        ShowInMainInstead(target, s.position, s.nested);
+        break;
+      }
       w->HideToolbarPanel();
       w->ApplyLayout(&s.layout, s.windowName);
       w->ShowInWindow(nullptr, target, s.position, TWindowKind::Named, s.nested);
       break;
     case 3:
-      if ((w = FindOrCreateWindow("<<<new"))) w->ShowInWindow(nullptr, target, s.position, TWindowKind::Full, s.nested);
+      if ((w = FindOrCreateWindow("<<<new")))
+        w->ShowInWindow(nullptr, target, s.position, TWindowKind::Full, s.nested);
+      else
+        ShowInMainInstead(target, s.position, s.nested);
       break;
     case 4:
-      if (!ev.clickedBox || !(w = FindOrCreateWindow("<<<pop"))) break;
+      if (!ev.clickedBox) break;
+      if (!(w = FindOrCreateWindow("<<<pop"))) {
+        ShowInMainInstead(target, s.position, s.nested);
+        break;
+      }
       w->ApplyLayout(&s.layout, s.windowName);
       w->PlaceNearClick(ev.clickedBox);
       w->ShowInWindow(nullptr, target, s.position, TWindowKind::Popup, s.nested);
@@ -506,10 +516,16 @@ void TLinkDispatcher::ShowInNamedFrame(const std::string& name, TZEBoggetto* tar
     }
   }
   ISeparateWindow* w = host_.CreateSeparateWindow();
-  if (!w) return;
+  if (!w) return ShowInMainInstead(target, position, nested);
   w->ApplyLayout(nullptr, name);
   w->ShowInWindow(nullptr, target, position, TWindowKind::Named, nested);
   w->ApplyLayout(nullptr, name);
+}
+
+// Where no separate reader window can be opened, the target is shown in the
+// main window rather than not at all.
+void TLinkDispatcher::ShowInMainInstead(TZEBoggetto* target, int position, int nested) {
+  host_.ShowInTarget("_root", target, position, nested);
 }
 
 ISeparateWindow* TLinkDispatcher::FindOrCreateWindow(const std::string& name) {
