@@ -289,8 +289,9 @@ TReadOutcome TParagraphReader::Read() {
   p_->AddFirstLine();
   // The paragraph's text is at most as long as its markup (looked at within a
   // bounded window, so that reserving never costs more than reading).
-  const std::string_view window = b_.substr(pos_, 1 << 16);
-  size_t span = std::min({window.find("<Z"), window.find("<T>"), window.size()});
+  std::string_view window = b_.substr(pos_, 1 << 16);
+  window = window.substr(0, window.find("<Z"));
+  const size_t span = std::min(window.find("<T>"), window.size());
   p_->text.reserve(span);
   p_->chars.reserve(span + 1);
   p_->chars.assign(1, TCharRec{});
