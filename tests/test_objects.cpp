@@ -98,6 +98,28 @@ TEST(Objects, ComputedNamesAndDescriptions) {
 
   f.doc->ObjectAt(internetLink, web)->SetState(5);
   EXPECT_EQ(D(internetLink, web), "Non definito.");
+
+  // References that run in a circle end instead of recursing forever.
+  TZebWriter loop;
+  std::vector<uint8_t> a = loop.NewRecord(shortObj), b = loop.NewRecord(speclink), c = loop.NewRecord(speclink);
+  a[4] = 13;
+  PutI32(a.data() + 5, MakeId(shortObj, 0));  // names itself through another object below
+  loop.Add(shortObj, a);
+  a[4] = 13;
+  PutI32(a.data() + 5, MakeId(shortObj, 0));
+  loop.Add(shortObj, a);
+  PutI32(a.data() + 5, MakeId(shortObj, 1));
+  loop.RecordOf(shortObj, 0) = a;
+  b[4] = 1;
+  PutI32(b.data() + 13, MakeId(speclink, 1));
+  loop.Add(speclink, b);
+  c[4] = 1;
+  PutI32(c.data() + 13, MakeId(speclink, 0));
+  loop.Add(speclink, c);
+  ASSERT_TRUE(f.OpenBuilt(loop, "cerchio.zeb"));
+  EXPECT_EQ(f.doc->ObjectAt(shortObj, 0)->Name(), "");
+  EXPECT_EQ(f.doc->ObjectAt(speclink, 0)->Name(), "");
+  EXPECT_EQ(f.doc->ObjectAt(speclink, 0)->Description(), "");
 }
 
 TEST(Objects, PropertiesAndDocumentSettings) {

@@ -275,10 +275,22 @@ std::string TZEBoggetto::FileName() const {
   }
 }
 
+namespace {
+// Names and descriptions may follow references to other objects; a damaged
+// file can make such references form a loop, so the chain is cut short.
+thread_local int g_followDepth = 0;
+struct FollowGuard {
+  bool ok;
+  FollowGuard() : ok(++g_followDepth <= 8) {}
+  ~FollowGuard() { --g_followDepth; }
+};
+}  // namespace
+
 std::string TZEBoggetto::ComputedName() const {
   auto nameOf = [this](int off) {
+    FollowGuard guard;
     TZEBoggetto* o = doc_ ? doc_->ObjectById(rec_.I32(off)) : nullptr;
-    return o && o != this ? o->Name() : std::string();
+    return guard.ok && o && o != this ? o->Name() : std::string();
   };
   const uint8_t s = State();
   if (kind_ == speclink) {
@@ -342,8 +354,9 @@ std::string TZEBoggetto::DescriptionRaw() const {
       std::string p = MainPayload();
       switch (State()) {
         case 1: {
+          FollowGuard guard;
           TZEBoggetto* o = doc_ ? doc_->ObjectById(rec_.I32(13)) : nullptr;
-          return o && o != this ? o->Description() : std::string();
+          return guard.ok && o && o != this ? o->Description() : std::string();
         }
         case 3: return "Parole chiave|Collegamento a: finestra parole chiave";
         case 4: return "pagina precedente|Collegamento a: pagina precedente";
