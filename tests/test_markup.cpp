@@ -204,6 +204,19 @@ TEST_F(MarkupFixture, WriterRangesTagsAndEscapes) {
   EXPECT_EQ(Write(*ps[0]), "<Z S0 >&#38;x");
 }
 
+TEST_F(MarkupFixture, HugeTextsAreCut) {
+  std::string text = "<Z S0 >" + std::string((1 << 20) + 500, 'x') + "<Z S0 >dopo";
+  for (int i = 0; i < 5; ++i) text += "<Z S0 >" + std::string(1 << 20, 'y');
+  text.push_back('\0');
+  size_t end = 0;
+  auto ps = Read(text, &end);
+  EXPECT_EQ(ps[0]->text.size(), size_t(1) << 20);
+  EXPECT_EQ(ps[0]->chars.size(), ps[0]->text.size() + 1);
+  EXPECT_EQ(ps[1]->text, "dopo");
+  EXPECT_LT(ps.size(), 7u);
+  EXPECT_EQ(end, text.size() - 1);
+}
+
 TEST(MarkupSample, EveryPageSurvivesReadWriteRead) {
   RecordingSink sink;
   TZEBset doc(TServices{&sink, nullptr, nullptr});

@@ -10,6 +10,10 @@
 namespace {
 
 constexpr int32_t kAbsent = -10000000;
+// Every character costs a record of its own; a damaged or hostile text
+// cannot make a box take more than these.
+constexpr size_t kMaxParagraphChars = 1 << 20;
+constexpr size_t kMaxTextChars = 4 << 20;
 const char kKeys[paCount] = {'c', 'F', 's', 'y', 'p', 'P', 'A', 'N', 'M', 'L', 'I', 'l', 'r', 't', 'b', 'C', 'S', 'Y'};
 
 bool IsColourKey(int attr) { return attr == paFontColour || attr == paLinkColour; }
@@ -148,7 +152,7 @@ void TParagraphReader::SetRunning(const TMyFont& f) {
 }
 
 void TParagraphReader::AddChar(uint8_t c) {
-  if (c < 32) return;
+  if (c < 32 || p_->text.size() >= kMaxParagraphChars) return;
   TCharRec& r = Pending();
   r.width = r.display = ctx_.canvas->PairWidth(prev_, c);
   prev_ = c;
@@ -358,11 +362,21 @@ TReadOutcome ReadParagraph(TTextContext& ctx, std::string_view buf, size_t& pos,
 std::vector<std::unique_ptr<TZEBparag>> ReadParagraphs(TTextContext& ctx, std::string_view buf, size_t& pos,
                                                        bool stored) {
   std::vector<std::unique_ptr<TZEBparag>> out;
+  size_t chars = 0;
   for (;;) {
     const size_t before = pos;
     TReadOutcome r = ReadParagraph(ctx, buf, pos, stored);
-    if (r.para) out.push_back(std::move(r.para));
+    if (r.para) {
+      chars += r.para->text.size() + 1;
+      out.push_back(std::move(r.para));
+    }
     if (r.end || (pos == before && !r.para)) break;
+    if (chars > kMaxTextChars) {
+      // The rest of the text is left out; the reader goes on to the end of this text.
+      size_t nul = buf.find('\0', pos);
+      pos = nul == std::string_view::npos ? buf.size() : nul;
+      break;
+    }
   }
   return out;
 }
