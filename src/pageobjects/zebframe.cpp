@@ -486,12 +486,7 @@ bool TZEBFrame::ReadMap(TFrameMapStream& s, int depth) {
 
 TZEBFrame* TZEBFrame::AddChildFrame(int i) {
   auto* child = new TZEBFrame(frameSet_, inner_, this);
-  child->readOnly_ = readOnly_;
-  child->animated_ = animated_;
-  child->showFramesOnly_ = showFramesOnly_;
-  child->margin_ = margin_;
-  child->lineStep_ = lineStep_;
-  child->barWidth_ = barWidth_;
+  child->TakeSettingsFrom(*this);
   child->setGeometry(10 * i, 10 * i, 5, 5);
   return child;
 }

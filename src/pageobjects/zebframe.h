@@ -94,6 +94,15 @@ public:
   bool IsAnimated() const { return animated_; }
   bool ShowFramesOnly() const { return showFramesOnly_; }
   bool MarginFlag() const { return margin_; }
+  // A new frame starts with the settings of the panel that creates it.
+  void TakeSettingsFrom(const TZEBFramePanel& o) {
+    readOnly_ = o.readOnly_;
+    animated_ = o.animated_;
+    showFramesOnly_ = o.showFramesOnly_;
+    margin_ = o.margin_;
+    lineStep_ = o.lineStep_;
+    barWidth_ = o.barWidth_;
+  }
   // 0: measured by width (stands in a row), 1: by height (in a column).
   uint8_t EdgeBarMode() const { return edgeBarMode_; }
   void SetEdgeBarMode(uint8_t mode) { edgeBarMode_ = mode; }

@@ -187,12 +187,7 @@ void TZEBCustomFrameSet::SetRoot(TZEBFrame* root) {
 TZEBFrame* TZEBCustomFrameSet::NewRootFrame() {
   auto* root = new TZEBFrame(this, this);
   root->SetAlign(TAlign::Client);
-  root->readOnly_ = readOnly_;
-  root->animated_ = animated_;
-  root->showFramesOnly_ = showFramesOnly_;
-  root->margin_ = margin_;
-  root->lineStep_ = lineStep_;
-  root->barWidth_ = barWidth_;
+  root->TakeSettingsFrom(*this);
   root->setGeometry(rect());
   root->lower();
   return root;
