@@ -172,7 +172,8 @@ void TParagraphReader::FontTag() {
   const bool combine = pend.fontChange >= 0;
   TMyFont f = combine ? p_->fonts[pend.fontChange]->Resolved() : para;
   if (int32_t v = Colour('c'); v != kAbsent) f.colour = v;
-  if (std::string n; Name(n)) f.name = n;
+  // Font names are short; a damaged tag cannot make one of any length.
+  if (std::string n; Name(n)) f.name = n.substr(0, 255);
   if (int32_t v = Number('s'); v != kAbsent) f.size = v;
   if (int32_t v = Number('i'); v != kAbsent) f.style = v == 1 ? (f.style | fsItalic) : (f.style & ~fsItalic);
   if (int32_t v = Number('g'); v != kAbsent) f.style = v == 1 ? (f.style | fsBold) : (f.style & ~fsBold);
