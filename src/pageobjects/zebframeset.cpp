@@ -443,13 +443,7 @@ void TZEBCustomFrameSet::RaiseLink(TZEBoggetto* obj, QObject* source) {
   // Never inside the caller: the control that raised the link may be freed
   // by what the link does.
   QPointer<QObject> src(source);
-  const uint64_t gen = generation_;
-  QMetaObject::invokeMethod(
-      this,
-      [this, obj, src, gen] {
-        if (gen == generation_) HandleLink(obj, src);
-      },
-      Qt::QueuedConnection);
+  Later([this, obj, src] { HandleLink(obj, src); });
 }
 
 TZEBbox* TZEBCustomFrameSet::BoxOf(QObject* source) {
@@ -546,24 +540,24 @@ void TZEBCustomFrameSet::ClickedAt(QWidget* source) {
   FireNotify(OnClickFrame, this);
 }
 
-void TZEBCustomFrameSet::PostFocus(int retry) {
+// Runs `work` on a later turn of the event loop, unless the display was
+// dropped in between (then it would touch objects that are gone).
+void TZEBCustomFrameSet::Later(std::function<void()> work) {
   const uint64_t gen = generation_;
   QMetaObject::invokeMethod(
       this,
-      [this, retry, gen] {
-        if (gen == generation_) FocusActive(retry);
+      [this, gen, work = std::move(work)] {
+        if (gen == generation_) work();
       },
       Qt::QueuedConnection);
 }
 
+void TZEBCustomFrameSet::PostFocus(int retry) {
+  Later([this, retry] { FocusActive(retry); });
+}
+
 void TZEBCustomFrameSet::ScrollMainToAnchorLater(int anchor) {
-  const uint64_t gen = generation_;
-  QMetaObject::invokeMethod(
-      this,
-      [this, anchor, gen] {
-        if (gen == generation_) ScrollMainToAnchor(anchor);
-      },
-      Qt::QueuedConnection);
+  Later([this, anchor] { ScrollMainToAnchor(anchor); });
 }
 
 void TZEBCustomFrameSet::FocusActive(int retry) {

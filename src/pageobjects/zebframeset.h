@@ -135,6 +135,7 @@ private:
   void HandleLink(TZEBoggetto* obj, QPointer<QObject> source);
   static TZEBbox* BoxOf(QObject* source);
   void PostFocus(int retry);
+  void Later(std::function<void()> work);
   int SpecialLinkTarget(TZEBoggetto* link, QObject* source) const;
   void AutoLinkFired();
   void PushPrevious(int page);
