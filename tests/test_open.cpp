@@ -6,10 +6,6 @@
 
 namespace {
 
-const std::vector<uint8_t> kTinyGif = {
-    'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0, 0x80, 0, 0, 0xFF, 0xFF, 0xFF, 0, 0, 0, ',', 0, 0, 0, 0,
-    1,   0,   1,   0,   0,   2,   2, 'D', 1, 0, ';'};
-
 TEST(Open, RefusedHeadersLeaveANewEmptyDocument) {
   DocFixture f;
   TZebWriter good;

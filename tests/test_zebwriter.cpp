@@ -2,12 +2,12 @@
 // expansion, error reporting, the bundled sample).
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
+#include "testutil.h"
+
 #include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
 #include "document/zebwriter.h"
 
@@ -195,14 +195,9 @@ protected:
   void Write(const std::string& name, const std::string& text) { std::ofstream(dir / name) << text; }
 
   int Run(const std::string& manifest, const std::string& out = "out.zeb") {
-    std::string cmd = std::string("'") + LECTRA_BINARY_DIR + "/bin/zebtool' build '" + (dir / manifest).string() +
-                      "' '" + (dir / out).string() + "' 2> '" + (dir / "err.txt").string() + "'";
-    int status = std::system(cmd.c_str());
-    std::ifstream e(dir / "err.txt");
-    std::stringstream ss;
-    ss << e.rdbuf();
-    err = ss.str();
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    ToolResult r = RunZebtool({"build", (dir / manifest).string(), (dir / out).string()});
+    err = r.err;
+    return r.status;
   }
 
   TZebView Output() {

@@ -13,6 +13,11 @@
 #include "document/zebset.h"
 #include "document/zebwriter.h"
 
+// A 1 x 1 GIF picture.
+inline const std::vector<uint8_t> kTinyGif = {
+    'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0, 0x80, 0, 0, 0xFF, 0xFF, 0xFF, 0, 0, 0, ',', 0, 0, 0, 0,
+    1,   0,   1,   0,   0,   2,   2, 'D', 1, 0, ';'};
+
 struct RecordingSink : IMessageSink {
   std::vector<std::pair<TMsgKind, std::string>> messages;
   std::optional<std::string> folderAnswer;
