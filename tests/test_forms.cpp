@@ -3,7 +3,13 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <QApplication>
+#include <QLineEdit>
+#include <QKeyEvent>
+
 #include "document/formsubmit.h"
+#include "pageobjects/formcontrols.h"
+#include "pageobjects/zebframeset.h"
 #include "testutil.h"
 
 using nlohmann::json;
@@ -14,10 +20,12 @@ namespace {
 struct FormBook {
   TZebWriter w;
   std::string markup = "<Z S0 >";
+  int placed = 0;
 
+  // The id reference makes the page create the control; the marker places it.
   void Place(int kind, int index) {
-    char ref[32];
-    std::snprintf(ref, sizeof ref, "<$%08X>", unsigned(MakeId(kind, index)));
+    char ref[48];
+    std::snprintf(ref, sizeof ref, "<$%08X><$FF%06X> ", unsigned(MakeId(kind, index)), ++placed);
     markup += ref;
   }
   int FormStart(int mode, const std::string& address) {
@@ -70,7 +78,7 @@ struct Page {
   }
   int IndexOf(int kind, int index) const {
     for (size_t i = 0; i < items.size(); ++i)
-      if (items[i]->Object().Id() == MakeId(kind, index)) return int(i);
+      if (items[i]->FormObject().Id() == MakeId(kind, index)) return int(i);
     return -1;
   }
   TFieldModel& Model(int kind, int index) { return *models[IndexOf(kind, index)]; }
@@ -225,6 +233,121 @@ TEST(FormSubmit, ZebtoolSubmitContract) {
   EXPECT_EQ(RunZebtool({"submit", book, "7", id}).status, 1);
   EXPECT_EQ(RunZebtool({"submit", book, "0", id, "--select"}).status, 2);
   EXPECT_EQ(RunZebtool({"submit", book, "0", id, "--bogus", "x"}).status, 2);
+}
+
+void Key(QWidget* w, int key, Qt::KeyboardModifiers mods = Qt::NoModifier, const QString& text = {}) {
+  QKeyEvent press(QEvent::KeyPress, key, mods, text), release(QEvent::KeyRelease, key, mods, text);
+  QApplication::sendEvent(w, &press);
+  QApplication::sendEvent(w, &release);
+}
+
+void Type(QWidget* w, const QString& text) {
+  for (QChar c : text) Key(w, c == ' ' ? Qt::Key_Space : Qt::Key_A, Qt::NoModifier, QString(c));
+}
+
+// The controls on a shown page: typing, Tab order, Enter, values kept when
+// the page is shown again, and every way a form leaves.
+struct ShownForm : DocFixture {
+  FormBook b;
+  std::unique_ptr<TInsiemeCornici> fs;
+  std::vector<std::string> opened, statuses;
+  std::optional<std::string> saveAnswer;
+  int saveQuestions = 0;
+
+  void Show() {
+    ASSERT_TRUE(doc->Open(b.Save(dir)));
+    fs = std::make_unique<TInsiemeCornici>();
+    fs->SetReadOnly(true);
+    fs->SetAutoJump(false);
+    fs->resize(700, 500);
+    TFormHost& h = fs->Forms();
+    h.openAddress = [this](const std::string& a) { opened.push_back(a); return true; };
+    h.status = [this](const std::string& t) { statuses.push_back(t); };
+    h.askSaveFile = [this](const std::string&, const std::string&) { ++saveQuestions; return saveAnswer; };
+    fs->SetLinkedZEBset(doc.get());
+    fs->SetMainPageNumber(0);
+    fs->show();
+    for (int i = 0; i < 3; ++i) QApplication::processEvents();
+  }
+  template <class T> T* Control(int kind, int index) {
+    TZEBpage* page = fs->RootFrame()->PageControl();
+    return page ? qobject_cast<T*>(page->ControlOf(doc->ObjectAt(kind, index))) : nullptr;
+  }
+  ~ShownForm() {
+    if (fs) fs->SetClosing(true);
+    fs.reset();
+  }
+};
+
+TEST(FormControls, TypingSubmittingAndKeepingValues) {
+  ShownForm f;
+  f.b.FormStart(1, "http://esempio.it/m");
+  int nome = f.b.Field(formrec::fkEdit, "nome", "iniziale");
+  int spunta = f.b.Field(formrec::fkCheck, "ok", "1");
+  int invia = f.b.Button(1, "", "Invia");
+  f.Show();
+  auto* edit = f.Control<TMyyEdit>(inputStat, nome);
+  auto* check = f.Control<TMyyCheckBox>(inputStat, spunta);
+  auto* button = f.Control<TMyyButton>(bottoneCGI, invia);
+  ASSERT_TRUE(edit && check && button);
+  EXPECT_EQ(edit->GetValue(), "iniziale");
+  EXPECT_GE(button->width(), 70);
+
+  auto* line = qobject_cast<QLineEdit*>(edit->Editor());
+  line->selectAll();
+  Type(line, "a b");
+  check->ActivateInReader();
+  EXPECT_TRUE(check->Checked());
+  Key(line, Qt::Key_Return);  // Enter presses the form's submit button
+  ASSERT_EQ(f.opened.size(), 1u);
+  EXPECT_EQ(f.opened[0], "http://esempio.it/m?nome=a%20b&ok=1&");
+
+  // Shown again (as after a zoom change): what was typed is still there.
+  f.fs->SetMainPageNumber(-1);
+  f.fs->SetMainPageNumber(0);
+  QApplication::processEvents();
+  edit = f.Control<TMyyEdit>(inputStat, nome);
+  ASSERT_TRUE(edit);
+  EXPECT_EQ(edit->GetValue(), "a b");
+  EXPECT_TRUE(f.Control<TMyyCheckBox>(inputStat, spunta)->Checked());
+}
+
+TEST(FormControls, TabOrderNetworkModesAndSaving) {
+  ShownForm f;
+  f.b.FormStart(2, "http://esempio.it/cgi");
+  int a = f.b.Field(formrec::fkEdit, "a", "");
+  int m = f.b.Field(formrec::fkMemo, "b", "");
+  int post = f.b.Button(1, "", "Invia");
+  f.b.FormStart(5, "Salva il modulo");
+  int save = f.b.Button(1, "", "Salva");
+  f.b.FormStart(1, "run:rm -rf /");
+  int bad = f.b.Button(1, "", "Male");
+  f.Show();
+  auto* first = f.Control<TMyyEdit>(inputStat, a);
+  auto* memo = f.Control<TMyyMemo>(inputStat, m);
+  ASSERT_TRUE(first && memo);
+  first->Editor()->setFocus();
+  Key(first->Editor(), Qt::Key_Tab);
+  EXPECT_TRUE(memo->Editor()->hasFocus());
+  Key(memo->Editor(), Qt::Key_Backtab);
+  EXPECT_TRUE(first->Editor()->hasFocus());
+
+  // Without a network client mode 2 says so and never that it was sent.
+  f.Control<TMyyButton>(bottoneCGI, post)->Press();
+  ASSERT_EQ(f.statuses.size(), 1u);
+  EXPECT_NE(f.statuses[0].find("non disponibile"), std::string::npos);
+
+  f.Control<TMyyButton>(bottoneCGI, save)->Press();  // cancelled: no file, no message
+  EXPECT_EQ(f.saveQuestions, 1);
+  EXPECT_TRUE(f.sink.messages.empty());
+  f.saveAnswer = f.dir.File("modulo.txt");
+  f.Control<TMyyButton>(bottoneCGI, save)->Press();
+  EXPECT_EQ(ReadAll(*f.saveAnswer), "Form from: (modulo.zeb)\r\n--\xA7\xA7--\r\n\r\n");
+
+  f.Control<TMyyButton>(bottoneCGI, bad)->Press();  // not a web address: refused
+  EXPECT_TRUE(f.opened.empty());
+  ASSERT_EQ(f.sink.messages.size(), 1u);
+  EXPECT_EQ(f.sink.messages[0].second, "Non riesco a far partire il tuo programma di Posta o il tuo Browser!");
 }
 
 }  // namespace

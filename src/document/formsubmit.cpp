@@ -51,6 +51,12 @@ void TFieldModel::SetValue(const std::string& text) {
   if (control_ == TControl::Check || control_ == TControl::Radio) checked_ = str::Lower(text) == "checked";
 }
 
+void TFieldModel::Restore(const TFieldState& s) {
+  text_ = s.text;
+  checked_ = s.checked;
+  Select(s.selected);
+}
+
 void TFieldModel::Select(int index) {
   selected_ = index >= 0 && size_t(index) < choices_.size() ? index : -1;
 }
@@ -59,12 +65,12 @@ TFormRange FindForm(const std::vector<IFormItem*>& items, int button) {
   TFormRange r;
   r.end = int(items.size());
   for (int i = button - 1; i >= 0; --i)
-    if (items[i]->Object().Kind() == inizioForm) {
+    if (items[i]->FormObject().Kind() == inizioForm) {
       r.start = i;
       break;
     }
   for (int i = button + 1; i < int(items.size()); ++i)
-    if (items[i]->Object().Kind() == inizioForm) {
+    if (items[i]->FormObject().Kind() == inizioForm) {
       r.end = i;
       break;
     }
@@ -101,7 +107,7 @@ std::string BuildFormText(int mode, const std::vector<IFormItem*>& items, TFormR
                           const IFormItem& button) {
   std::string t;
   for (int i = std::max(range.start, 0); i < range.end && i < int(items.size()); ++i) {
-    const TZEBoggetto& o = items[i]->Object();
+    const TZEBoggetto& o = items[i]->FormObject();
     if (o.Kind() != inputStat) continue;
     const int sub = o.State();
     const std::string name = FieldName(o);
@@ -114,9 +120,9 @@ std::string BuildFormText(int mode, const std::vector<IFormItem*>& items, TFormR
       AppendPair(t, mode, name, items[i]->GetValue(), true, {"&", "\r\n", "\r\n", "\r\n"});
     }
   }
-  const std::string bname = FieldName(button.Object());
+  const std::string bname = FieldName(button.FormObject());
   if (!bname.empty())
-    AppendPair(t, mode, bname, StoredValueOf(button.Object()), false, {"", "\r\n", "\r\n", "\r\n"});
+    AppendPair(t, mode, bname, StoredValueOf(button.FormObject()), false, {"", "\r\n", "\r\n", "\r\n"});
   return t;
 }
 
@@ -134,7 +140,6 @@ std::string FormFileText(const std::string& ebookName, const std::string& text) 
   return "Form from: (" + ebookName + ")\r\n--\xA7\xA7--\r\n" + text + "\r\n";
 }
 
-std::string FormMailSubject(const std::string& ebookName) { return "Email from: (" + ebookName + ")"; }
 
 namespace {
 
@@ -172,14 +177,14 @@ void Send(TFormAction& a, const std::string& address, const std::string& ebookNa
 TFormAction PressFormButton(const std::vector<IFormItem*>& items, int button, const std::string& ebookName) {
   TFormAction a;
   if (button < 0 || button >= int(items.size())) return a;
-  const TZEBoggetto& b = items[button]->Object();
+  const TZEBoggetto& b = items[button]->FormObject();
   a.link = ButtonLinkId(b);
   if (a.link != NoObject) a.kind = TFormAction::Link;
   const int action = b.State();
   if (action < 1 || action > 4) return a;
   const TFormRange range = FindForm(items, button);
   if (range.start < 0) return a;
-  const TZEBoggetto& form = items[range.start]->Object();
+  const TZEBoggetto& form = items[range.start]->FormObject();
   a.mode = form.State();
   if (action == 3 || action == 4) {
     for (int i = range.start; i < range.end; ++i)

@@ -17,11 +17,19 @@ class TZEBoggetto;
 class IFormItem {
 public:
   virtual ~IFormItem() = default;
-  virtual const TZEBoggetto& Object() const = 0;
+  virtual const TZEBoggetto& FormObject() const = 0;
   // The value a submission sends (empty for what sends nothing).
   virtual std::string GetValue() const = 0;
   virtual void ResetValue() = 0;  // back to the initial look and value
   virtual void ClearValue() = 0;
+};
+
+// What the reader typed into a field, kept while its page is shown again
+// (zoom, relayout, coming back to the page).
+struct TFieldState {
+  std::string text;
+  bool checked = false;
+  int selected = -1;
 };
 
 // A field's value without a widget: used by zebtool and by the tests, and as
@@ -29,7 +37,7 @@ public:
 class TFieldModel : public IFormItem {
 public:
   explicit TFieldModel(const TZEBoggetto& obj);
-  const TZEBoggetto& Object() const override { return obj_; }
+  const TZEBoggetto& FormObject() const override { return obj_; }
   std::string GetValue() const override;
   void ResetValue() override;
   void ClearValue() override;
@@ -45,6 +53,8 @@ public:
   int Selected() const { return selected_; }
   const std::vector<formrec::TChoice>& ChoiceList() const { return choices_; }
   const std::string& Text() const { return text_; }
+  TFieldState State() const { return {text_, checked_, selected_}; }
+  void Restore(const TFieldState& s);
 
 private:
   const TZEBoggetto& obj_;
@@ -90,4 +100,3 @@ TFormAction PressFormButton(const std::vector<IFormItem*>& items, int button, co
 
 // The three lines a form saved to a text file holds.
 std::string FormFileText(const std::string& ebookName, const std::string& text);
-std::string FormMailSubject(const std::string& ebookName);

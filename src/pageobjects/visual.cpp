@@ -11,6 +11,7 @@
 #include "document/zebobject.h"
 #include "document/zebpicture.h"
 #include "document/zebset.h"
+#include "pageobjects/formcontrols.h"
 #include "pageobjects/framesetapi.h"
 #include "pageobjects/zebbox.h"
 #include "pageobjects/zebpage.h"
@@ -337,6 +338,7 @@ QImage PictureImage(const TZEBpicture* picture, int frame) {
 }
 
 QWidget* CreateVisualObject(TZEBoggetto* obj, TZEBpage* page) {
+  if (TMyyVisual* form = CreateFormControl(obj)) return form;
   // Pictures, tables, form fields, panels and players come with their own
   // controls; until then every kind shows nothing and measures as empty.
   (void)obj, (void)page;

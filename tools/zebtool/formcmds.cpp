@@ -75,7 +75,7 @@ bool Apply(std::vector<std::unique_ptr<TFieldModel>>& fields, const TOptions& o,
   auto each = [&](const std::string& utf8Name, auto fn) {
     const std::string name = cp.FromUtf8(utf8Name);
     for (auto& f : fields)
-      if (formrec::IsFormField(f->Object().Kind()) && formrec::FieldName(f->Object()) == name) fn(*f);
+      if (formrec::IsFormField(f->FormObject().Kind()) && formrec::FieldName(f->FormObject()) == name) fn(*f);
   };
   for (auto& [n, v] : o.values) each(n, [&](TFieldModel& f) { f.SetValue(cp.FromUtf8(v)); });
   for (auto& n : o.checks) each(n, [](TFieldModel& f) { f.SetChecked(true); });
@@ -91,7 +91,7 @@ bool Apply(std::vector<std::unique_ptr<TFieldModel>>& fields, const TOptions& o,
 json FieldsJson(const std::vector<IFormItem*>& items, TFormRange range) {
   json j = json::object();
   for (int i = std::max(range.start, 0); i < range.end; ++i) {
-    const TZEBoggetto& o = items[i]->Object();
+    const TZEBoggetto& o = items[i]->FormObject();
     if (!formrec::IsFormField(o.Kind())) continue;
     const std::string name = Bytes(formrec::FieldName(o));
     const std::string value = Bytes(items[i]->GetValue());
