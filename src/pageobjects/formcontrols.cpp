@@ -241,6 +241,7 @@ void TMyyListBox::RefreshLook() {
   resize(chars > 0 ? CharWidth() * chars : 120,
          fontMetrics().lineSpacing() * (o.Rec().Byte(MemoRows) ? rows : 4) + 4);
   ApplyHint(list_);
+  ShowModel();
 }
 
 void TMyyListBox::ShowModel() {
@@ -277,6 +278,7 @@ void TMyyComboBox::RefreshLook() {
   const int chars = Object()->Rec().Byte(SizeChars);
   resize(chars > 0 ? CharWidth() * chars : combo_->sizeHint().width(), combo_->sizeHint().height());
   ApplyHint(combo_);
+  ShowModel();  // filling the box selected its first choice
 }
 
 void TMyyComboBox::ShowModel() {

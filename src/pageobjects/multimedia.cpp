@@ -239,6 +239,10 @@ void TMyyMultimedia::BuildPlayer(bool video) {
   player_ = new TMyMediaPlayer(this);
   if (video) {
     video_ = new QVideoWidget(this);
+    QPalette pal = video_->palette();
+    pal.setColor(QPalette::Window, Qt::black);
+    video_->setPalette(pal);
+    video_->setAutoFillBackground(true);
     player_->Player()->setVideoOutput(video_);
     time_ = new QLabel("0:00:00", this);
     time_->setFont(QFont("Arial"));
@@ -308,6 +312,7 @@ void TMyyMultimedia::ApplySize() {
   } else {
     resize(w, h);
   }
+  ArrangeVideo();
 }
 
 void TMyyMultimedia::resizeEvent(QResizeEvent*) { ArrangeVideo(); }
@@ -320,7 +325,7 @@ void TMyyMultimedia::ArrangeVideo() {
     player_->move(0, 0);
     return;
   }
-  const bool bar = player_->isVisible();
+  const bool bar = !player_->isHidden();
   const int panel = bar ? height() - kBarHeight : height();
   video_->setGeometry(0, 0, width(), std::max(0, panel));
   if (!bar) return;
@@ -356,7 +361,7 @@ void TMyyMultimedia::SetPlaying(bool start) {
     startPending_ = false;
     if (player_->Playing() || player_->Player()->playbackState() == QMediaPlayer::PausedState) player_->Stop();
     if (!error_) SetMessage(kStopped);
-    info_->setVisible(!player_->isVisible() || error_ || !ReadOnly());
+    info_->setVisible(player_->isHidden() || error_ || !ReadOnly());
     return;
   }
   info_->hide();
