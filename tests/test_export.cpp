@@ -1,6 +1,7 @@
 // The plain-text, RTF and HTML forms of text markup.
 #include <gtest/gtest.h>
 
+#include "document/records.h"
 #include "document/zebobject.h"
 #include "testutil.h"
 #include "text/cellindex.h"
@@ -45,13 +46,14 @@ struct ConvFixture : DocFixture {
   }
   std::string Table(int rows, int cols, int border = 0) {
     auto t = doc->NewObject(tabellaHtml);
-    t->Rec().SetByte(197, static_cast<uint8_t>(rows));
-    t->Rec().SetByte(198, static_cast<uint8_t>(cols));
-    t->Rec().SetByte(199, 2);
-    t->Rec().SetByte(203, static_cast<uint8_t>(border));
-    t->Rec().SetByte(55, 1);
-    t->Rec().SetByte(200, 100);
-    for (int c = 0; c < cols; ++c) t->Rec().SetByte(5 + c, 2);
+    TRecord& r = t->Rec();
+    r.SetByte(tablerec::Rows, static_cast<uint8_t>(rows));
+    r.SetByte(tablerec::Columns, static_cast<uint8_t>(cols));
+    r.SetByte(tablerec::Spacing, 2);
+    r.SetByte(tablerec::Border, static_cast<uint8_t>(border));
+    r.SetByte(tablerec::WidthMode, 1);
+    r.SetByte(tablerec::WidthPercent, 100);
+    for (int c = 0; c < cols; ++c) r.SetByte(tablerec::ColumnKinds + c, 2);
     return Add(std::move(t));
   }
   std::string Reference(int state, int32_t value, const std::string& payload = "") {

@@ -2,11 +2,12 @@
 
 #include "document/zebobject.h"
 #include "text/markup.h"
-#include "text/tablefields.h"
+#include "document/records.h"
 
 bool TCellTextIndex::ReadTableCells(TZEBoggetto* table, std::string_view text, size_t& pos) {
   if (!table || depth_ >= kMaxDepth) return false;
-  std::vector<Cell> cells(static_cast<size_t>(tablefields::Cells(*table)));
+  const TTableRecord rec(table->Rec());
+  std::vector<Cell> cells(static_cast<size_t>(rec.Rows() * rec.Columns()));
   ++depth_;
   for (Cell& c : cells) c = ReadParagraphs(ctx_, text, pos, true);
   --depth_;

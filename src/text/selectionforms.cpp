@@ -5,7 +5,7 @@
 #include "document/zebobject.h"
 #include "document/zebset.h"
 #include "text/markup.h"
-#include "text/tablefields.h"
+#include "document/records.h"
 #include "text/zebconv.h"
 #include "text/zebhtml.h"
 #include "text/zebrtf.h"
@@ -33,12 +33,12 @@ void CollectObject(TZEBoggetto* obj, TZEBset* doc, TCollected& c) {
   AddUnique(c.inlines, obj);
   if (!doc) return;
   if (obj->Kind() == immagineNew) {
-    const int32_t pic = obj->Rec().I32(0);
+    const int32_t pic = TPictureRecord(obj->Rec()).Image();
     TZEBoggetto* p = pic >= 0 ? doc->ObjectAt(immagine, pic) : nullptr;
     if (p && AddUnique(c.related, p) && !c.firstPicture) c.firstPicture = p;
   } else if (obj->Kind() == tabellaHtml) {
-    const uint32_t bg = tablefields::Background(*obj);
-    if ((bg >> 24) == 3) AddUnique(c.related, doc->ObjectAt(immagine, bg & 0xFFFFFF));
+    const TBackground bg = TBackground::Decode(TTableRecord(obj->Rec()).Background());
+    if (bg.kind == TBackground::Kind::Picture) AddUnique(c.related, doc->ObjectAt(immagine, bg.picture));
   }
 }
 

@@ -6,7 +6,7 @@
 #include "document/zebobject.h"
 #include "document/zebset.h"
 #include "text/markup.h"
-#include "text/tablefields.h"
+#include "document/records.h"
 
 namespace {
 
@@ -108,10 +108,11 @@ void TZEBtoTxt::Convert(std::string_view m, std::string& out) {
       pos = After(m, pos, '>');
       if (!obj) continue;
       if (obj->Kind() == tabellaHtml) {
+        const TTableRecord rec(obj->Rec());
         if (m.substr(pos).starts_with("<@>"))
           pos += 3;  // the cells are not in this text
-        else if (tablefields::Cells(*obj) > 0)
-          tables.push_back({tablefields::Cells(*obj), tablefields::Columns(*obj), 0});
+        else if (rec.Rows() * rec.Columns() > 0)
+          tables.push_back({rec.Rows() * rec.Columns(), rec.Columns(), 0});
       } else {
         out += ReferenceMarker(*obj);
       }
@@ -190,10 +191,11 @@ bool TConvReader::Next(std::string_view markup, size_t& pos, TConvParagraph& out
 
 bool TConvReader::ReadTableCells(TZEBoggetto* table, std::string_view text, size_t& pos) {
   if (!table || !pending_ || depth_ >= kMaxDepth) return false;
+  const TTableRecord rec(table->Rec());
   auto t = std::make_unique<TConvTable>();
   t->obj = table;
-  t->rows = tablefields::Rows(*table);
-  t->cols = tablefields::Columns(*table);
+  t->rows = rec.Rows();
+  t->cols = rec.Columns();
   const int cells = t->rows * t->cols;
   t->cells.resize(static_cast<size_t>(cells));
   ++depth_;

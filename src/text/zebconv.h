@@ -8,11 +8,17 @@
 #include <string_view>
 #include <vector>
 
+#include "document/records.h"
 #include "text/paragraph.h"
 
 class TZEBset;
 class TZEBtesto;
 class TZEBoggetto;
+
+// A stored table or cell background that is a plain colour.
+inline bool IsColour(uint32_t background) {
+  return TBackground::Decode(background).kind == TBackground::Kind::Colour;
+}
 
 class TZEBconv {
 public:

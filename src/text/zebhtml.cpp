@@ -6,7 +6,7 @@
 #include "document/strutil.h"
 #include "document/zebobject.h"
 #include "document/zebset.h"
-#include "text/tablefields.h"
+#include "document/records.h"
 
 std::string CssColour(int32_t c) {
   char buf[8];
@@ -155,29 +155,30 @@ void THtmlWriter::Chars(TConvParagraph& cp) {
 
 void THtmlWriter::Table(const TConvTable& t) {
   const TZEBoggetto& obj = *t.obj;
+  const TTableRecord rec(obj.Rec());
   CloseRun();
   std::string style;
-  if (tablefields::WidthInPercent(obj) && tablefields::WidthPercent(obj) > 0)
-    style = "width:" + std::to_string(std::min(tablefields::WidthPercent(obj), 100)) + "%";
-  else if (!tablefields::WidthInPercent(obj) && tablefields::FixedWidth(obj) > 0)
-    style = "width:" + std::to_string(tablefields::FixedWidth(obj)) + "px";
-  const uint32_t bg = tablefields::Background(obj);
-  if (tablefields::IsColour(bg)) style += std::string(style.empty() ? "" : ";") + "background:" + CssColour(int32_t(bg));
-  out_ += "<table border=\"" + std::to_string(tablefields::Border(obj)) + "\" cellspacing=\"" +
-          std::to_string(tablefields::Spacing(obj)) + "\"" + (style.empty() ? "" : " style=\"" + style + "\"") + ">";
+  if (rec.WidthInPercent() && rec.WidthPercent() > 0)
+    style = "width:" + std::to_string(std::min(rec.WidthPercent(), 100)) + "%";
+  else if (!rec.WidthInPercent() && rec.FixedWidth() > 0)
+    style = "width:" + std::to_string(rec.FixedWidth()) + "px";
+  const uint32_t bg = rec.Background();
+  if (IsColour(bg)) style += std::string(style.empty() ? "" : ";") + "background:" + CssColour(int32_t(bg));
+  out_ += "<table border=\"" + std::to_string(rec.Border()) + "\" cellspacing=\"" +
+          std::to_string(rec.Spacing()) + "\"" + (style.empty() ? "" : " style=\"" + style + "\"") + ">";
   const std::string payload = obj.MainPayload();
   auto& cells = const_cast<TConvTable&>(t).cells;
   ++depth_;
   for (int r = 0; r < t.rows; ++r) {
     out_ += "<tr>";
     for (int c = 0; c < t.cols; ++c) {
-      const uint32_t cbg = tablefields::CellBackground(payload, r * t.cols + c);
+      const uint32_t cbg = CellBackground(payload, r, c, t.cols);
       std::string td = "<td";
-      const int kind = tablefields::ColumnKind(obj, c), v = tablefields::ColumnValue(obj, c);
+      const int kind = static_cast<int>(rec.ColumnKind(c)), v = rec.ColumnValue(c);
       std::string cs;
       if (kind == 0 && v > 0) cs = "width:" + std::to_string(std::min(v, 100)) + "%";
       if (kind == 1 && v > 0) cs = "width:" + std::to_string(v) + "px";
-      if (tablefields::IsColour(cbg)) cs += std::string(cs.empty() ? "" : ";") + "background:" + CssColour(int32_t(cbg));
+      if (IsColour(cbg)) cs += std::string(cs.empty() ? "" : ";") + "background:" + CssColour(int32_t(cbg));
       if (!cs.empty()) td += " style=\"" + cs + "\"";
       out_ += td + ">";
       for (auto& cp : cells[static_cast<size_t>(r * t.cols + c)]) Paragraph(cp);

@@ -7,7 +7,7 @@
 #include "document/strutil.h"
 #include "document/zebobject.h"
 #include "document/zebset.h"
-#include "text/tablefields.h"
+#include "document/records.h"
 
 namespace {
 
@@ -276,41 +276,42 @@ void TRtfWriter::FlatTable(const TConvTable& t, int depth) {
 
 void TRtfWriter::Table(const TConvTable& t, int depth) {
   const TZEBoggetto& obj = *t.obj;
+  const TTableRecord rec(obj.Rec());
   const int textWidth = conv_.paperWidth - conv_.marginLeft - conv_.marginRight;
   int width = textWidth;
-  if (tablefields::WidthInPercent(obj)) {
-    const int pct = tablefields::WidthPercent(obj);
+  if (rec.WidthInPercent()) {
+    const int pct = rec.WidthPercent();
     width = pct > 0 && pct < 100 ? textWidth * pct / 100 : textWidth;
-  } else if (tablefields::FixedWidth(obj) > 0) {
-    width = std::min(textWidth, PixelsToTwips(tablefields::FixedWidth(obj)));
+  } else if (rec.FixedWidth() > 0) {
+    width = std::min(textWidth, PixelsToTwips(rec.FixedWidth()));
   }
   // Percent and fixed columns take their share; automatic ones split the rest.
   std::vector<int> cols(static_cast<size_t>(t.cols), 0);
   int used = 0, autos = 0;
   for (int c = 0; c < t.cols; ++c) {
-    const int kind = tablefields::ColumnKind(obj, c), v = std::max(0, tablefields::ColumnValue(obj, c));
+    const int kind = static_cast<int>(rec.ColumnKind(c)), v = std::max(0, rec.ColumnValue(c));
     if (kind == 0) cols[c] = width * std::min(v, 100) / 100;
     else if (kind == 1) cols[c] = PixelsToTwips(v);
     else ++autos;
     used += cols[c];
   }
   for (int c = 0; c < t.cols; ++c)
-    if (tablefields::ColumnKind(obj, c) != 0 && tablefields::ColumnKind(obj, c) != 1)
+    if (static_cast<int>(rec.ColumnKind(c)) != 0 && static_cast<int>(rec.ColumnKind(c)) != 1)
       cols[c] = std::max(width - used, 0) / std::max(autos, 1);
   for (int& w : cols) w = std::max(w, 100);
   const std::string payload = obj.MainPayload();
-  const int border = tablefields::Border(obj);
+  const int border = rec.Border();
   const std::string brdr = "\\brdrs\\brdrw" + std::to_string(PixelsToTwips(border));
   auto& cells = const_cast<TConvTable&>(t).cells;
   for (int r = 0; r < t.rows; ++r) {
-    body_ += "\\trowd\\trleft0\\trgaph" + std::to_string(PixelsToTwips(tablefields::Spacing(obj)));
+    body_ += "\\trowd\\trleft0\\trgaph" + std::to_string(PixelsToTwips(rec.Spacing()));
     if (border > 0) body_ += "\\trbrdrt" + brdr + "\\trbrdrl" + brdr + "\\trbrdrb" + brdr + "\\trbrdrr" + brdr;
     int x = 0;
     for (int c = 0; c < t.cols; ++c) {
       if (border > 0) body_ += "\\clbrdrt" + brdr + "\\clbrdrl" + brdr + "\\clbrdrb" + brdr + "\\clbrdrr" + brdr;
-      uint32_t bg = tablefields::CellBackground(payload, r * t.cols + c);
-      if (!tablefields::IsColour(bg)) bg = tablefields::Background(obj);
-      if (tablefields::IsColour(bg)) body_ += "\\clcbpat" + std::to_string(ColourIndex(static_cast<int32_t>(bg)));
+      uint32_t bg = CellBackground(payload, r, c, t.cols);
+      if (!IsColour(bg)) bg = rec.Background();
+      if (IsColour(bg)) body_ += "\\clcbpat" + std::to_string(ColourIndex(static_cast<int32_t>(bg)));
       x += cols[c];
       body_ += "\\cellx" + std::to_string(x);
     }

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <set>
 
+#include "document/records.h"
 #include "document/strutil.h"
 #include "document/zebset.h"
 #include "platform/settings.h"
@@ -164,7 +165,7 @@ std::string TExporter::Href(TZEBoggetto& link) {
 }
 
 std::string TExporter::PictureSource(TZEBoggetto& image) {
-  const int32_t index = image.Rec().I32(0);
+  const int32_t index = TPictureRecord(image.Rec()).Image();
   TZEBoggetto* pic = index >= 0 ? doc_.ObjectAt(immagine, index) : nullptr;
   return pic ? doc_.CodePage().ToUtf8(Extracted(*pic, "immagini")) : std::string();
 }
