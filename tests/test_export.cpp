@@ -246,10 +246,19 @@ TEST(ExportSelection, MarkupOfARangeAndNativeStream) {
   const TSelectionRange r{0, 5, 1, 7};
   const std::string markup = SelectionMarkup(ptrs, ctx, r);
   EXPECT_EQ(markup, std::string("<Z S0 ><Y c000000 F\"Arial\" s10 y0 p0 ><$00000000>ue<%> tre<Z S0 >quattro") + '\0');
-  const TSelectionForms forms = ConvertSelection(markup, f.doc.get(), &index, nullptr);
+  const TSelectionForms forms = CopyForms(ptrs, ctx, nullptr, r);
   EXPECT_EQ(forms.text, "ue tre\r\nquattro");
-  EXPECT_EQ(forms.rtf.back(), '}');
-  const std::string native = NativeClipStream(ptrs, ctx, nullptr, r);
+  // The forms made from the box's paragraphs are those made from the markup.
+  TZEBtortf rtf(f.doc.get(), &index, nullptr);
+  std::string fromMarkup;
+  rtf.Convert(markup, fromMarkup);
+  EXPECT_EQ(forms.rtf + '\0', fromMarkup);
+  EXPECT_NE(forms.rtf.find(" \\cf2\\ul ue\\cf1\\ul0  tre\\par \r\n"), std::string::npos) << forms.rtf;
+  TZEBtoHtml html(f.doc.get(), &index, nullptr);
+  std::string htmlFromMarkup;
+  html.Convert(markup, htmlFromMarkup);
+  EXPECT_EQ(forms.html, htmlFromMarkup);
+  const std::string& native = forms.native;
   ASSERT_GT(native.size(), 24u);
   EXPECT_EQ(GetI32(reinterpret_cast<const uint8_t*>(native.data())), 1);       // version
   EXPECT_EQ(GetI32(reinterpret_cast<const uint8_t*>(native.data()) + 4), 0);   // no local links

@@ -50,13 +50,10 @@ std::unique_ptr<QMimeData> SelectionMimeData(TZEBbox& box, const TSelectionRange
   if (!doc) return mime;
   const std::vector<const TZEBparag*> paras = Paragraphs(box);
   TTextContext ctx = WriteContext(box);
-  TZEBoggetto* picture = nullptr;
-  const std::string native = NativeClipStream(paras, ctx, box.Text(), range, &picture);
-  mime->setData(kNativeClipFormat, Bytes(native));
-  if (picture)
-    if (const QImage img = PictureImage(picture->Picture()); !img.isNull()) mime->setImageData(img);
-  const std::string markup = SelectionMarkup(paras, ctx, range);
-  const TSelectionForms forms = ConvertSelection(markup, doc, &box, box.Text());
+  const TSelectionForms forms = CopyForms(paras, ctx, box.Text(), range);
+  mime->setData(kNativeClipFormat, Bytes(forms.native));
+  if (forms.picture)
+    if (const QImage img = PictureImage(forms.picture->Picture()); !img.isNull()) mime->setImageData(img);
   // The 0 byte that ends each form on other systems is left out: a selection
   // here carries its length.
   mime->setData(kRtfMime, Bytes(forms.rtf));

@@ -76,7 +76,8 @@ std::string SelectionMarkup(const std::vector<const TZEBparag*>& paras, TTextCon
 }
 
 std::string NativeClipStream(const std::vector<const TZEBparag*>& paras, TTextContext& ctx,
-                             const TZEBtesto* text, const TSelectionRange& r, TZEBoggetto** firstPicture) {
+                             const TZEBtesto* text, const TSelectionRange& r, const std::string& markup,
+                             TZEBoggetto** firstPicture) {
   const TCollected c = Collect(paras, ctx.doc, text, r);
   std::string out;
   AddI32(out, 1);
@@ -105,21 +106,27 @@ std::string NativeClipStream(const std::vector<const TZEBparag*>& paras, TTextCo
   }
   const int count = std::max(0, std::min(r.p2, static_cast<int>(paras.size()) - 1) - std::max(0, r.p1) + 1);
   AddI32(out, count);
-  out += SelectionMarkup(paras, ctx, r);  // ends with the stream's 0 byte
+  out += markup;  // ends with the stream's 0 byte
   if (firstPicture) *firstPicture = c.firstPicture;
   return out;
 }
 
-TSelectionForms ConvertSelection(const std::string& markup, TZEBset* doc, IObjectIndex* index,
-                                 const TZEBtesto* text) {
+TSelectionForms CopyForms(const std::vector<const TZEBparag*>& paras, TTextContext& ctx, const TZEBtesto* text,
+                          const TSelectionRange& r) {
   TSelectionForms f;
-  TZEBtoTxt txt(doc, index, text);
+  const std::string markup = SelectionMarkup(paras, ctx, r);
+  f.native = NativeClipStream(paras, ctx, text, r, markup, &f.picture);
+  TZEBtoTxt txt(ctx.doc, ctx.index, text);
   txt.copy = false;
   txt.Convert(markup, f.text);
-  TZEBtortf rtf(doc, index, text);
-  rtf.Convert(markup, f.rtf);
+  // RTF and HTML read the paragraphs as the box holds them.
+  TZEBtortf rtf(ctx.doc, ctx.index, text);
+  rtf.copy = true;
+  TParagraphSource forRtf(paras, ctx, r.p1, r.c1, r.p2, r.c2);
+  rtf.Write(forRtf, f.rtf);
   if (!f.rtf.empty() && f.rtf.back() == '\0') f.rtf.pop_back();
-  TZEBtoHtml html(doc, index, text);
-  html.Convert(markup, f.html);
+  TZEBtoHtml html(ctx.doc, ctx.index, text);
+  TParagraphSource forHtml(paras, ctx, r.p1, r.c1, r.p2, r.c2);
+  html.Write(forHtml, f.html);
   return f;
 }

@@ -19,20 +19,22 @@ struct TSelectionRange {
 std::string SelectionMarkup(const std::vector<const TZEBparag*>& paras, TTextContext& ctx,
                             const TSelectionRange& r);
 
-// The native clipboard stream ("Lumo30 objects") of the selection. The
-// first picture met (an immagine object) is handed back through
-// firstPicture when it is given.
+// The native clipboard stream ("Lumo30 objects") of the selection, around
+// its markup. The first picture met (an immagine object) is handed back
+// through firstPicture when it is given.
 std::string NativeClipStream(const std::vector<const TZEBparag*>& paras, TTextContext& ctx,
-                             const TZEBtesto* text, const TSelectionRange& r,
+                             const TZEBtesto* text, const TSelectionRange& r, const std::string& markup,
                              TZEBoggetto** firstPicture = nullptr);
 
 // Name under which the native stream is registered on the clipboard.
 inline constexpr const char* kNativeClipFormat = "Lumo30 objects";
 
-// The three converted forms of a selection (the ebook's code page for text
-// and RTF, UTF-8 for HTML), without the 0 byte that ends the clipboard forms.
+// Everything a copy puts on the clipboard: the native stream, the plain text
+// and RTF (the ebook's code page) and HTML (UTF-8), the converted forms
+// without the 0 byte that ends them on other systems; and the first picture.
 struct TSelectionForms {
-  std::string text, rtf, html;
+  std::string native, text, rtf, html;
+  TZEBoggetto* picture = nullptr;
 };
-TSelectionForms ConvertSelection(const std::string& markup, TZEBset* doc, IObjectIndex* index,
-                                 const TZEBtesto* text);
+TSelectionForms CopyForms(const std::vector<const TZEBparag*>& paras, TTextContext& ctx, const TZEBtesto* text,
+                          const TSelectionRange& r);

@@ -143,11 +143,13 @@ const TConvTable* TConvParagraph::TableAt(int i) {
   return nullptr;
 }
 
-TConvReader::TConvReader(TZEBset* doc, IObjectIndex* index) : index_(index) {
+TConvReader::TConvReader(TZEBset* doc, IObjectIndex* index, std::string_view markup)
+    : index_(index), markup_(markup) {
   canvas_.record = false;
   ctx_.doc = doc;
   ctx_.canvas = &canvas_;
   ctx_.index = this;
+  pos_ = std::min(markup.find('<'), markup.size());
 }
 
 TZEBoggetto* TConvReader::IndexedObject(int number) { return index_ ? index_->IndexedObject(number) : nullptr; }
@@ -164,7 +166,10 @@ bool TConvReader::ReadOne(std::string_view text, size_t& pos, TConvParagraph& ou
     pending_ = saved;
     end = r.end;
     if (r.para) {
-      out.para = std::move(r.para);
+      out.owned = std::move(r.para);
+      out.para = out.owned.get();
+      out.from = 0;
+      out.to = 0x7FFFFFFF;
       out.tables = std::move(tables);
       out.nextTable = 0;
       return true;
@@ -176,16 +181,16 @@ bool TConvReader::ReadOne(std::string_view text, size_t& pos, TConvParagraph& ou
   }
 }
 
-bool TConvReader::Next(std::string_view markup, size_t& pos, TConvParagraph& out) {
+bool TConvReader::Next(TConvParagraph& out) {
   if (ended_) return false;
   bool end = false;
-  bool got = ReadOne(markup, pos, out, end);
+  bool got = ReadOne(markup_, pos_, out, end);
   // A cell end outside any table ends nothing at the top level.
-  for (size_t before = pos + 1; !got && end && pos != before && pos < markup.size() && markup[pos] != '\0';) {
-    before = pos;
-    got = ReadOne(markup, pos, out, end);
+  for (size_t before = pos_ + 1; !got && end && pos_ != before && pos_ < markup_.size() && markup_[pos_] != '\0';) {
+    before = pos_;
+    got = ReadOne(markup_, pos_, out, end);
   }
-  ended_ = end && (pos >= markup.size() || markup[pos] == '\0');
+  ended_ = end && (pos_ >= markup_.size() || markup_[pos_] == '\0');
   return got;
 }
 
@@ -196,8 +201,7 @@ bool TConvReader::ReadTableCells(TZEBoggetto* table, std::string_view text, size
   t->obj = table;
   t->rows = rec.Rows();
   t->cols = rec.Columns();
-  const int cells = t->rows * t->cols;
-  t->cells.resize(static_cast<size_t>(cells));
+  t->cells.resize(static_cast<size_t>(t->rows * t->cols));
   ++depth_;
   for (auto& cell : t->cells) {
     for (;;) {
@@ -210,5 +214,33 @@ bool TConvReader::ReadTableCells(TZEBoggetto* table, std::string_view text, size
   }
   --depth_;
   pending_->push_back(std::move(t));
+  return true;
+}
+
+bool TParagraphSource::Next(TConvParagraph& out) {
+  if (p_ > p2_ || p_ >= static_cast<int>(paras_.size())) return false;
+  const TZEBparag& p = *paras_[static_cast<size_t>(p_)];
+  const int from = p_ == first_ ? std::max(0, c1_) : 0;
+  const int to = p_ == p2_ ? c2_ : 0x7FFFFFFF;
+  ++p_;
+  const int end = std::min<int>(to, static_cast<int>(p.text.size()));
+  bool table = false;
+  for (int i = from; i < end && !table && !p.objects.empty(); ++i) {
+    const int o = p.chars[static_cast<size_t>(i)].object;
+    table = o >= 0 && static_cast<size_t>(o) < p.objects.size() && p.objects[static_cast<size_t>(o)]->Kind() == tabellaHtml;
+  }
+  if (table) {
+    std::string m;
+    WriteParagraph(p, ctx_, m, TWriteMode::Stored, from, to);
+    m.push_back('\0');
+    TConvReader reader(ctx_.doc, ctx_.index, m);
+    return reader.Next(out) || Next(out);
+  }
+  out.owned.reset();
+  out.para = &p;
+  out.from = from;
+  out.to = to;
+  out.tables.clear();
+  out.nextTable = 0;
   return true;
 }

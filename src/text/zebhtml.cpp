@@ -27,12 +27,12 @@ public:
 
 private:
   void Text(std::string_view bytes);
-  std::string FontCss(const TMyFont& f) const;
+  const std::string& FontCss(const TMyFont& f);
   void Chars(TConvParagraph& p);
   void Table(const TConvTable& t);
   void OpenRun(const TZEBparag& p, const TMyFont& font, int32_t link);
   void CloseRun();
-  std::string ParagraphCss(const TZEBparag& p) const;
+  const std::string& ParagraphCss(const TZEBparag& p);
 
   TZEBtoHtml& conv_;
   const TCodePage& cp_;
@@ -40,10 +40,19 @@ private:
   int list_ = 0;  // numbering of the open list: 6 <ol>, 10 <ul>
   bool spanOpen_ = false, linkOpen_ = false;
   int depth_ = 0;
+  std::vector<std::pair<TMyFont, std::string>> fontCss_;
+  TParaValues paraValues_;
+  std::string paraCss_;
+  bool paraCssValid_ = false;
 };
 
 void THtmlWriter::Text(std::string_view bytes) {
-  for (unsigned char c : bytes) {
+  size_t start = 0;
+  for (size_t k = 0; k < bytes.size(); ++k) {
+    const unsigned char c = static_cast<unsigned char>(bytes[k]);
+    if (c >= 32 && c < 0x80 && c != '&' && c != '<' && c != '>' && c != '"') continue;
+    out_.append(bytes.data() + start, k - start);
+    start = k + 1;
     switch (c) {
       case '&': out_ += "&amp;"; break;
       case '<': out_ += "&lt;"; break;
@@ -58,9 +67,14 @@ void THtmlWriter::Text(std::string_view bytes) {
         }
     }
   }
+  out_.append(bytes.data() + start, bytes.size() - start);
 }
 
-std::string THtmlWriter::FontCss(const TMyFont& f) const {
+const std::string& THtmlWriter::FontCss(const TMyFont& f) {
+  // A text uses few fonts; their style texts are made once.
+  for (auto& [font, css] : fontCss_)
+    if (font == f) return css;
+  if (fontCss_.size() >= 64) fontCss_.clear();
   std::string s = "font-family:'";
   std::string name;
   for (char c : cp_.ToUtf8(f.name))
@@ -73,10 +87,15 @@ std::string THtmlWriter::FontCss(const TMyFont& f) const {
          ((f.style & fsUnderline) && (f.style & fsStrikeOut) ? " " : "") + (f.style & fsStrikeOut ? "line-through" : "");
   if (f.vertical == 1) s += ";vertical-align:sub";
   if (f.vertical == 2) s += ";vertical-align:super";
-  return s;
+  fontCss_.emplace_back(f, std::move(s));
+  return fontCss_.back().second;
 }
 
-std::string THtmlWriter::ParagraphCss(const TZEBparag& p) const {
+const std::string& THtmlWriter::ParagraphCss(const TZEBparag& p) {
+  TParaValues pv = TParaValues::Of(p.style);
+  if (paraCssValid_ && pv == paraValues_) return paraCss_;
+  paraValues_ = std::move(pv);
+  paraCssValid_ = true;
   const TZEBParaStyle& st = p.style;
   int align = st.Get(paAlignment);
   if (align < 0 || align > 3) align = 0;
@@ -86,7 +105,8 @@ std::string THtmlWriter::ParagraphCss(const TZEBparag& p) const {
     s += ";text-indent:" + std::to_string(st.Get(paIndent)) + "px";
   if (st.Get(paLineHeight) > 0) s += ";line-height:" + std::to_string(st.Get(paLineHeight)) + "px";
   s += std::string(";text-align:") + kAlign[align] + ";" + FontCss(p.ParagraphFont());
-  return s;
+  paraCss_ = std::move(s);
+  return paraCss_;
 }
 
 void THtmlWriter::CloseRun() {
@@ -114,16 +134,21 @@ void THtmlWriter::OpenRun(const TZEBparag& p, const TMyFont& font, int32_t link)
     if (p.style.Get(paLinkSize) != -1) f.size = p.style.Get(paLinkSize);
   }
   if (f == p.ParagraphFont() && !wantLink) return;
-  out_ += "<span style=\"" + FontCss(f) + "\">";
+  out_ += "<span style=\"";
+  out_ += FontCss(f);
+  out_ += "\">";
   spanOpen_ = true;
 }
 
 void THtmlWriter::Chars(TConvParagraph& cp) {
   const TZEBparag& p = *cp.para;
   TMyFont font = p.ParagraphFont();
+  for (int i = 0; i < cp.from; ++i)
+    if (int fc = p.chars[static_cast<size_t>(i)].fontChange; fc >= 0 && static_cast<size_t>(fc) < p.fonts.size())
+      font = p.fonts[fc]->Resolved();
   int32_t link = -1;
   bool started = false;
-  for (size_t i = 0; i < p.text.size(); ++i) {
+  for (size_t i = static_cast<size_t>(cp.from); i < static_cast<size_t>(cp.End()); ++i) {
     const TCharRec& r = p.chars[i];
     bool changed = !started;
     if (r.fontChange >= 0 && static_cast<size_t>(r.fontChange) < p.fonts.size()) {
@@ -146,7 +171,15 @@ void THtmlWriter::Chars(TConvParagraph& cp) {
       }
       continue;
     }
-    Text(std::string_view(&p.text[i], 1));
+    // The characters up to the next change of font, link or object go out together.
+    size_t j = i + 1;
+    while (j < static_cast<size_t>(cp.End())) {
+      const TCharRec& n = p.chars[j];
+      if (n.fontChange >= 0 || n.object >= 0 || n.link != link) break;
+      ++j;
+    }
+    Text(std::string_view(p.text).substr(i, j - i));
+    i = j - 1;
   }
   CloseRun();
   if (linkOpen_) out_ += "</a>";
@@ -208,9 +241,13 @@ void THtmlWriter::Paragraph(TConvParagraph& cp) {
     list_ = list;
   }
   const char* tag = list ? "li" : "p";
-  out_ += std::string("<") + tag + " style=\"" + ParagraphCss(p) + "\">";
+  out_ += '<';
+  out_ += tag;
+  out_ += " style=\"";
+  out_ += ParagraphCss(p);
+  out_ += "\">";
   Chars(cp);
-  if (p.text.empty()) out_ += "<br>";
+  if (cp.from >= cp.End()) out_ += "<br>";
   out_ += std::string("</") + tag + ">";
   if (depth_ == 0) out_ += "\n";
 }
@@ -232,16 +269,19 @@ std::string TZEBtoHtml::DefaultHref(TZEBoggetto& link) const {
 
 void TZEBtoHtml::Convert(std::string_view markup, std::string& out) {
   if (markup.find('<') == std::string_view::npos) return;
+  TConvReader reader(LinkedZEBset, index_, markup);
+  Write(reader, out);
+}
+
+void TZEBtoHtml::Write(IConvSource& source, std::string& out) {
   static const TCodePage fallback;
   const TCodePage& cp = LinkedZEBset ? LinkedZEBset->CodePage() : fallback;
   THtmlWriter w(*this, cp);
   std::string t = title;
   if (t.empty() && LinkedZEBset) t = cp.ToUtf8(LinkedZEBset->Title());
   out += "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>" + str::HtmlEscape(t) + "</title></head><body>\n";
-  TConvReader reader(LinkedZEBset, index_);
-  size_t pos = markup.find('<');
   TConvParagraph p;
-  while (reader.Next(markup, pos, p)) w.Paragraph(p);
+  while (source.Next(p)) w.Paragraph(p);
   w.CloseList();
   out += w.Out();
   out += "</body></html>\n";

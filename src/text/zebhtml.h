@@ -12,6 +12,8 @@ class TZEBtoHtml : public TZEBconv {
 public:
   using TZEBconv::TZEBconv;
   void Convert(std::string_view markup, std::string& out) override;
+  // The same from paragraphs handed over one by one.
+  void Write(IConvSource& source, std::string& out);
 
   // The address a link object points to (UTF-8, not yet escaped); empty for
   // no link. The default gives web addresses as they are, pages of the ebook

@@ -33,30 +33,6 @@ constexpr FamilyEntry kFamilies[] = {
     {"Marlett", {"\\fdecor", false}},
 };
 
-// Every attribute of a paragraph, resolved.
-struct TParaValues {
-  std::array<int32_t, paCount> v{};
-  std::string fontName;
-  static TParaValues Of(const TZEBParaStyle& s) {
-    TParaValues p;
-    for (int a = 0; a < paCount; ++a)
-      if (a != paFontName) p.v[a] = s.Get(a);
-    p.fontName = s.FontName();
-    return p;
-  }
-  static TParaValues Of(const TZEBoggetto* style) {
-    TParaValues p;
-    for (int a = 0; a < paCount; ++a)
-      if (a != paFontName) p.v[a] = stylerec::Int(style, a);
-    p.fontName = stylerec::FontName(style);
-    return p;
-  }
-  TMyFont Font() const {
-    return {fontName, static_cast<uint8_t>(v[paStyleFlags]), v[paFontColour], v[paFontSize],
-            static_cast<uint8_t>(v[paVertical])};
-  }
-};
-
 const char* VerticalWord(uint8_t v) { return v == 1 ? "\\dn6" : v == 2 ? "\\up6" : "\\up0"; }
 
 const char* AlignWord(int a) {
@@ -75,9 +51,9 @@ void AddStyleWord(std::string& out, const char* word, bool on) {
 
 class TRtfWriter {
 public:
-  explicit TRtfWriter(const TZEBtortf& conv) : conv_(conv) {}
+  explicit TRtfWriter(const TZEBtortf& conv) : conv_(conv) { body_.reserve(1 << 16); }
   void Paragraph(TConvParagraph& p);
-  std::string Finish(bool copy, TZEBset* doc);
+  void Finish(bool copy, TZEBset* doc, std::string& out);
 
 private:
   int FontIndex(const std::string& name);
@@ -85,8 +61,9 @@ private:
   int StyleIndex(const TZEBoggetto* style);
   std::string ParaProps(const TParaValues& pv, bool body);
   void FontProps(const TMyFont& f);
-  void Chars(TConvParagraph& p, int from, int depth);
+  void Chars(TConvParagraph& p, int depth);
   void Char(unsigned char c);
+  void Text(std::string_view bytes);
   void Table(const TConvTable& t, int depth);
   void FlatTable(const TConvTable& t, int depth);
   void CellParagraphs(std::vector<TConvParagraph>& cell, int depth);
@@ -101,6 +78,9 @@ private:
   TMyFont written_;
   int number_ = 1;
   bool first_ = true, afterTable_ = false;
+  bool cached_ = false;
+  TParaValues cachedValues_;
+  std::string cachedHead_, cachedTail_, cachedSymbol_;
 };
 
 int TRtfWriter::FontIndex(const std::string& name) {
@@ -126,32 +106,41 @@ int TRtfWriter::StyleIndex(const TZEBoggetto* style) {
 }
 
 std::string TRtfWriter::ParaProps(const TParaValues& pv, bool body) {
-  const TMyFont f = pv.Font();
-  std::string s = "\\f" + std::to_string(FontIndex(f.name)) + "\\fs" + std::to_string(2 * f.size) + "\\cf" +
-                  std::to_string(ColourIndex(f.colour));
-  AddStyleWord(s, "\\i", f.style & fsItalic);
-  AddStyleWord(s, "\\b", f.style & fsBold);
-  AddStyleWord(s, "\\ul", f.style & fsUnderline);
-  AddStyleWord(s, "\\strike", f.style & fsStrikeOut);
-  s += VerticalWord(f.vertical);
-  s += AlignWord(pv.v[paAlignment]);
-  const std::string hang = std::to_string(std::abs(PixelsToTwips(pv.v[paIndent])));
-  if (pv.v[paNumbering] == 6) {
-    s += "{\\*\\pn \\pnlvlbody\\pndec\\pnstart1\\pnhang\\pnindent" + hang + "{\\pntxta .}}";
-    if (body) s += "{\\pntext " + std::to_string(number_) + ".\\tab}";
-  } else if (pv.v[paNumbering] == 10) {
-    const std::string sym = std::to_string(FontIndex("Symbol"));
-    s += "{\\*\\pn\\pnlvlblt\\pnf" + sym + "\\pnstart1\\pnhang\\pnindent" + hang + "{\\pntxtb\\'b7}}";
-    if (body) s += "{\\pntext\\f" + sym + "\\'b7\\tab}";
+  // Paragraphs mostly repeat the attributes of the one before.
+  if (!(cached_ && pv == cachedValues_)) {
+    cachedValues_ = pv;
+    cached_ = true;
+    const TMyFont f = pv.Font();
+    std::string& h = cachedHead_;
+    h = "\\f" + std::to_string(FontIndex(f.name)) + "\\fs" + std::to_string(2 * f.size) + "\\cf" +
+        std::to_string(ColourIndex(f.colour));
+    AddStyleWord(h, "\\i", f.style & fsItalic);
+    AddStyleWord(h, "\\b", f.style & fsBold);
+    AddStyleWord(h, "\\ul", f.style & fsUnderline);
+    AddStyleWord(h, "\\strike", f.style & fsStrikeOut);
+    h += VerticalWord(f.vertical);
+    h += AlignWord(pv.v[paAlignment]);
+    const std::string hang = std::to_string(std::abs(PixelsToTwips(pv.v[paIndent])));
+    if (pv.v[paNumbering] == 6) {
+      h += "{\\*\\pn \\pnlvlbody\\pndec\\pnstart1\\pnhang\\pnindent" + hang + "{\\pntxta .}}";
+    } else if (pv.v[paNumbering] == 10) {
+      cachedSymbol_ = std::to_string(FontIndex("Symbol"));
+      h += "{\\*\\pn\\pnlvlblt\\pnf" + cachedSymbol_ + "\\pnstart1\\pnhang\\pnindent" + hang + "{\\pntxtb\\'b7}}";
+    }
+    // An automatic line height (0 or less) must not become an exact one.
+    std::string& t = cachedTail_;
+    t = "\\sl" + std::to_string(PixelsToTwips(std::max(0, pv.v[paLineHeight])));
+    t += "\\fi" + std::to_string(PixelsToTwips(pv.v[paIndent]));
+    t += "\\li" + std::to_string(PixelsToTwips(pv.v[paLeft]));
+    t += "\\ri" + std::to_string(PixelsToTwips(pv.v[paRight]));
+    t += "\\sb" + std::to_string(PixelsToTwips(pv.v[paAbove]));
+    t += "\\sa" + std::to_string(PixelsToTwips(pv.v[paBelow]));
+    t += " ";
   }
-  // An automatic line height (0 or less) must not become an exact one.
-  s += "\\sl" + std::to_string(PixelsToTwips(std::max(0, pv.v[paLineHeight])));
-  s += "\\fi" + std::to_string(PixelsToTwips(pv.v[paIndent]));
-  s += "\\li" + std::to_string(PixelsToTwips(pv.v[paLeft]));
-  s += "\\ri" + std::to_string(PixelsToTwips(pv.v[paRight]));
-  s += "\\sb" + std::to_string(PixelsToTwips(pv.v[paAbove]));
-  s += "\\sa" + std::to_string(PixelsToTwips(pv.v[paBelow]));
-  return s + " ";
+  std::string s = cachedHead_;
+  if (body && pv.v[paNumbering] == 6) s += "{\\pntext " + std::to_string(number_) + ".\\tab}";
+  if (body && pv.v[paNumbering] == 10) s += "{\\pntext\\f" + cachedSymbol_ + "\\'b7\\tab}";
+  return s + cachedTail_;
 }
 
 void TRtfWriter::FontProps(const TMyFont& f) {
@@ -167,6 +156,18 @@ void TRtfWriter::FontProps(const TMyFont& f) {
   if (f.vertical != written_.vertical) body_ += VerticalWord(f.vertical);
   if (body_.size() != before) body_ += ' ';
   written_ = f;
+}
+
+void TRtfWriter::Text(std::string_view bytes) {
+  size_t start = 0;
+  for (size_t k = 0; k < bytes.size(); ++k) {
+    const unsigned char c = static_cast<unsigned char>(bytes[k]);
+    if (c >= 32 && c < 126 && c != '\\' && c != '{' && c != '}') continue;
+    body_.append(bytes.data() + start, k - start);
+    Char(c);
+    start = k + 1;
+  }
+  body_.append(bytes.data() + start, bytes.size() - start);
 }
 
 void TRtfWriter::Char(unsigned char c) {
@@ -203,14 +204,15 @@ void TRtfWriter::Start(const TZEBparag& para, bool inTable) {
 
 // Characters of a paragraph from `from`; a table met on the way is written
 // as rows and the rest of the paragraph starts a new one.
-void TRtfWriter::Chars(TConvParagraph& cp, int from, int depth) {
+void TRtfWriter::Chars(TConvParagraph& cp, int depth) {
   const TZEBparag& p = *cp.para;
+  const int from = cp.from;
   TMyFont font = p.ParagraphFont();
   for (int i = 0; i < from; ++i)
     if (int fc = p.chars[i].fontChange; fc >= 0 && static_cast<size_t>(fc) < p.fonts.size())
       font = p.fonts[fc]->Resolved();
   int32_t link = -1;
-  const int len = static_cast<int>(p.text.size());
+  const int len = cp.End();
   for (int i = from; i < len; ++i) {
     const TCharRec& r = p.chars[static_cast<size_t>(i)];
     bool changed = false;
@@ -239,18 +241,26 @@ void TRtfWriter::Chars(TConvParagraph& cp, int from, int depth) {
       if (!afterTable_) Start(p, false);
       continue;
     }
-    Char(static_cast<unsigned char>(p.text[static_cast<size_t>(i)]));
+    // The characters up to the next change of font, link or object go out together.
+    int j = i + 1;
+    while (j < len) {
+      const TCharRec& n = p.chars[static_cast<size_t>(j)];
+      if (n.fontChange >= 0 || n.object >= 0 || (n.link >= 0) != (link >= 0)) break;
+      ++j;
+    }
+    Text(std::string_view(p.text).substr(static_cast<size_t>(i), static_cast<size_t>(j - i)));
+    i = j - 1;
   }
 }
 
 void TRtfWriter::Paragraph(TConvParagraph& p) {
   if (!first_ && !afterTable_) body_ += "\\par \r\n";
   first_ = afterTable_ = false;
-  const bool tableFirst = !p.para->text.empty() && p.para->chars[0].object >= 0 &&
-                          static_cast<size_t>(p.para->chars[0].object) < p.para->objects.size() &&
-                          p.para->objects[p.para->chars[0].object]->Kind() == tabellaHtml;
-  if (!tableFirst) Start(*p.para, false);
-  Chars(p, 0, 0);
+  const TZEBparag& para = *p.para;
+  const int o = p.from < p.End() ? para.chars[static_cast<size_t>(p.from)].object : -1;
+  const bool tableFirst = o >= 0 && static_cast<size_t>(o) < para.objects.size() && para.objects[o]->Kind() == tabellaHtml;
+  if (!tableFirst) Start(para, false);
+  Chars(p, 0);
 }
 
 void TRtfWriter::CellParagraphs(std::vector<TConvParagraph>& cell, int depth) {
@@ -261,7 +271,7 @@ void TRtfWriter::CellParagraphs(std::vector<TConvParagraph>& cell, int depth) {
     } else if (k > 0) {
       body_ += "\\line ";
     }
-    Chars(cell[k], 0, depth + 1);
+    Chars(cell[k], depth + 1);
   }
 }
 
@@ -343,7 +353,7 @@ std::string Escaped(const std::string& s) {
   return out;
 }
 
-std::string TRtfWriter::Finish(bool copy, TZEBset* doc) {
+void TRtfWriter::Finish(bool copy, TZEBset* doc, std::string& out) {
   // The style sheet is written first in the file but may add fonts and colours.
   std::string sheet = "{\\stylesheet";
   for (size_t i = 0; i < styles_.size(); ++i) {
@@ -352,7 +362,8 @@ std::string TRtfWriter::Finish(bool copy, TZEBset* doc) {
     sheet += "{\\s" + std::to_string(i + 1) + " \\widctlpar " + ParaProps(TParaValues::Of(st), false) + Escaped(name) + ";}";
   }
   sheet += "}";
-  std::string out = "{\\rtf1\\ansi\\deff0{\\fonttbl";
+  out.reserve(out.size() + body_.size() + 4096);
+  out += "{\\rtf1\\ansi\\deff0{\\fonttbl";
   for (size_t i = 0; i < fonts_.size(); ++i) {
     const TFontFamily fam = FontFamilyOf(fonts_[i]);
     out += "{\\f" + std::to_string(i) + fam.word + (fam.fixedPitch ? "\\fprq1" : "\\fprq2") + " " + Escaped(fonts_[i]) +
@@ -374,7 +385,6 @@ std::string TRtfWriter::Finish(bool copy, TZEBset* doc) {
          std::to_string(conv_.marginLeft) + "\\margr" + std::to_string(conv_.marginRight) + " ";
   out += body_;
   out += "}";
-  return out;
 }
 
 }  // namespace
@@ -391,11 +401,14 @@ int PixelsToTwips(int pixels) {
 
 void TZEBtortf::Convert(std::string_view markup, std::string& out) {
   if (markup.find('<') == std::string_view::npos) return;
+  TConvReader reader(LinkedZEBset, index_, markup);
+  Write(reader, out);
+}
+
+void TZEBtortf::Write(IConvSource& source, std::string& out) {
   TRtfWriter w(*this);
-  TConvReader reader(LinkedZEBset, index_);
-  size_t pos = markup.find('<');
   TConvParagraph p;
-  while (reader.Next(markup, pos, p)) w.Paragraph(p);
-  out += w.Finish(copy, LinkedZEBset);
+  while (source.Next(p)) w.Paragraph(p);
+  w.Finish(copy, LinkedZEBset, out);
   if (copy) out.push_back('\0');
 }

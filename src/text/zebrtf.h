@@ -21,6 +21,8 @@ class TZEBtortf : public TZEBconv {
 public:
   using TZEBconv::TZEBconv;
   void Convert(std::string_view markup, std::string& out) override;
+  // The same from paragraphs handed over one by one.
+  void Write(IConvSource& source, std::string& out);
 
   // Page settings in twips: an A4 page with 2.5 cm margins.
   int paperWidth = 11905, paperHeight = 16837;
