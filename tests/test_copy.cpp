@@ -176,3 +176,20 @@ TEST(CopyTool, ExportOfTheSampleFollowsItsContentsTree) {
   EXPECT_NE(index.find("<h1>Guida a Lectra</h1>"), std::string::npos);
   EXPECT_NE(index.find("pagina-1.html"), std::string::npos) << index;
 }
+
+TEST(CopyClipboard, APictureInTheSelectionGoesAlongAsAnImage) {
+  ShownPage f;
+  const int pic = f.w.AddPicture("punto", "punto.gif", kTinyGif, 1, 1);
+  const int ref = f.w.AddPictureRef(pic, "punto");
+  f.w.AddPage("Pagina", "<Z S0 >a<$" + str::IdToHex(MakeId(immagineNew, ref)) + "><$FF000001>b");
+  TZEBbox* box = f.Show();
+  ASSERT_NE(box, nullptr);
+  ASSERT_EQ(box->Paragraph(0)->objects.size(), 1u);
+  auto mime = SelectionMimeData(*box, TSelectionRange{0, 0, 0, 3});
+  EXPECT_TRUE(mime->hasImage());
+  EXPECT_EQ(mime->text().toStdString(), "ab");
+  // The native stream carries the inline object and its picture.
+  const QByteArray native = mime->data(kNativeClipFormat);
+  EXPECT_GT(native.size(), 2 * 668);
+  EXPECT_TRUE(native.endsWith(QByteArray("<$FF000001>b") + '\0'));
+}
