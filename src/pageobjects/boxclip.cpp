@@ -37,6 +37,12 @@ TSelectionRange Whole(const TZEBbox& box) {
 
 }  // namespace
 
+TZEBbox* BoxOf(QObject* control) {
+  for (QObject* o = control; o; o = o->parent())
+    if (auto* box = qobject_cast<TZEBbox*>(o)) return box;
+  return nullptr;
+}
+
 bool SelectionOf(const TZEBbox& box, TSelectionRange& r) {
   if (!box.HasSelection()) return false;
   box.SelectionStart(r.p1, r.c1);

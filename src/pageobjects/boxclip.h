@@ -23,6 +23,8 @@ std::unique_ptr<QMimeData> SelectionMimeData(TZEBbox& box, const TSelectionRange
 bool SelectionOf(const TZEBbox& box, TSelectionRange& range);
 // Puts the box's selection on the clipboard; false when there is nothing to copy.
 bool CopySelectionToClipboard(TZEBbox& box);
+// The text box a control belongs to: the box itself or the box it sits in.
+TZEBbox* BoxOf(QObject* control);
 // The plain text of every paragraph of the box in the ebook's code page, as a
 // "dump:" parameter file holds it.
 std::string BoxPlainText(TZEBbox& box);

@@ -10,10 +10,4 @@ void TMainForm::EditCopy() {
   Editor->FocusActive();
 }
 
-std::string TMainForm::ExportBoxText(QObject* source) {
-  // The clicked box, the box a clicked page object sits in, else the active box.
-  TZEBbox* box = nullptr;
-  for (QObject* o = source; o && !box; o = o->parent()) box = qobject_cast<TZEBbox*>(o);
-  if (!box) box = Editor->ActiveBox();
-  return box ? BoxPlainText(*box) : std::string();
-}
+std::string TMainForm::ExportBoxText(QObject* source) { return Editor->ExportBoxText(source); }
