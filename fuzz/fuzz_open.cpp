@@ -40,7 +40,7 @@ size_t ReadAndLayOut(TZEBset& doc, const TZEBtesto& copy) {
   out.push_back('\0');
   // The clipboard forms, of the markup a copy writes and of the stored text with its table cells.
   std::string forms;
-  for (const std::string* m : {&out, &text}) {
+  for (const std::string* m : {static_cast<const std::string*>(&out), &text}) {
     TZEBtoTxt(&doc, &index, &copy).Convert(*m, forms);
     TZEBtortf(&doc, &index, &copy).Convert(*m, forms);
     TZEBtoHtml(&doc, &index, &copy).Convert(*m, forms);

@@ -7,6 +7,7 @@
 #include <QMimeData>
 #include <sstream>
 
+#include "document/records.h"
 #include "document/strutil.h"
 #include "pageobjects/boxclip.h"
 #include "pageobjects/zebbox.h"
@@ -192,4 +193,37 @@ TEST(CopyClipboard, APictureInTheSelectionGoesAlongAsAnImage) {
   const QByteArray native = mime->data(kNativeClipFormat);
   EXPECT_GT(native.size(), 2 * 668);
   EXPECT_TRUE(native.endsWith(QByteArray("<$FF000001>b") + '\0'));
+}
+
+TEST(CopyTool, TablesOfAStoredPageAsCellsRowsAndTableRows) {
+  DocFixture f;
+  TZebWriter w;
+  std::vector<uint8_t> rec = w.NewRecord(tabellaHtml);
+  rec.resize(tablerec::RecordLength);
+  rec[tablerec::Rows] = 2;
+  rec[tablerec::Columns] = 2;
+  rec[tablerec::Spacing] = 2;
+  rec[tablerec::Border] = 1;
+  rec[tablerec::WidthMode] = 1;
+  rec[tablerec::WidthPercent] = 100;
+  PutI32(&rec[tablerec::Background], int32_t(TBackground::kTransparent));
+  for (int c = 0; c < 2; ++c) rec[tablerec::ColumnKinds + c] = 0, rec[tablerec::ColumnValues + 2 * c] = 50;
+  const int table = w.Add(tabellaHtml, rec);
+  w.AddPage("Tabella", "<Z S0 >prima<Z S0 ><$" + str::IdToHex(MakeId(tabellaHtml, table)) +
+                           "><$FF000001><Z S0 >a<T><Z S0 >b<T><Z S0 >c<T><Z S0 >d<T><Z S0 >dopo");
+  ASSERT_TRUE(f.OpenBuilt(w));
+  EXPECT_EQ(RunZebtool({"copy", f.Path(), "0", "--format", "text"}).out, "prima\r\na\tb\r\nc\td\r\ndopo");
+  const std::string rtf = RunZebtool({"copy", f.Path(), "0", "--format", "rtf"}).out;
+  EXPECT_NE(rtf.find("\\trowd\\trleft0\\trgaph30\\trbrdrt\\brdrs\\brdrw15"), std::string::npos) << rtf;
+  // Two columns of 50 % of the text width between A4 margins.
+  EXPECT_NE(rtf.find("\\cellx4535\\clbrdrt"), std::string::npos);
+  EXPECT_EQ(rtf.find("\\clcbpat"), std::string::npos);  // transparent cells have no shading
+  EXPECT_NE(rtf.find("\\cellx9070\r\n\\pard\\intbl"), std::string::npos);
+  const std::string html = RunZebtool({"copy", f.Path(), "0", "--format", "html"}).out;
+  EXPECT_NE(html.find("</p>\n<table border=\"1\" cellspacing=\"2\" style=\"width:100%\"><tr><td style=\"width:50%\">"),
+            std::string::npos)
+      << html;
+  // Only the table's paragraph: its cells come along.
+  EXPECT_EQ(RunZebtool({"copy", f.Path(), "0", "--from", "1", "--to", "1", "--format", "text"}).out,
+            "a\tb\r\nc\td\r\n");
 }

@@ -240,6 +240,15 @@ void THtmlWriter::Paragraph(TConvParagraph& cp) {
     if (list == 10) out_ += "<ul>";
     list_ = list;
   }
+  // A table stands in a paragraph of its own, which HTML does not allow
+  // inside a <p>: it is written bare.
+  const int first = cp.from < cp.End() ? p.chars[static_cast<size_t>(cp.from)].object : -1;
+  if (!list && first >= 0 && static_cast<size_t>(first) < p.objects.size() &&
+      p.objects[static_cast<size_t>(first)]->Kind() == tabellaHtml) {
+    Chars(cp);
+    if (depth_ == 0) out_ += "\n";
+    return;
+  }
   const char* tag = list ? "li" : "p";
   out_ += '<';
   out_ += tag;
