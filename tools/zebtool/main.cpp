@@ -8,6 +8,7 @@
 
 #include "build.h"
 #include "copycmds.h"
+#include "formcmds.h"
 #include "textcmds.h"
 #include "document/strutil.h"
 #include "document/zebpicture.h"
@@ -26,7 +27,8 @@ int Usage() {
       "             link FILE LINK | paragraphs FILE PAGE | layout FILE PAGE --width W [--zoom Z] |\n"
       "             rewrite FILE PAGE | build MANIFEST OUT |\n"
       "             copy FILE PAGE [--from P --to Q] --format text|rtf|html |\n"
-      "             export FILE OUT-FOLDER [--format html|text|rtf]\n",
+      "             export FILE OUT-FOLDER [--format html|text|rtf] |\n"
+      "             submit FILE PAGE BUTTON [--value N=T] [--check N] [--uncheck N] [--select N=I]\n",
       stderr);
   return 2;
 }
@@ -121,6 +123,7 @@ int Run(int argc, char** argv) {
     const int status = argc >= 4 ? RunCopyCommands(argc, argv) : -1;
     return status < 0 ? Usage() : status;
   }
+  if (cmd == "submit") return RunSubmit(argc, argv);
   static const struct { const char* name; int minArgs, maxArgs; } cmds[] = {
       {"info", 3, 3}, {"objects", 3, 4}, {"object", 4, 4}, {"text", 4, 4}, {"markup", 4, 4},
       {"seq", 4, 4},  {"extract", 5, 5}, {"picture", 4, 4}, {"link", 4, 4},
