@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QClipboard>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
@@ -428,3 +429,29 @@ TEST(MainForm, PresentationPlacesAndLocksTheWindow) {
 }
 
 }  // namespace
+
+TEST(MainForm, SelectAllAndCopyInANestedFrameAndTheDumpText) {
+  FormFixture f;
+  TMainForm& form = f.Make();
+  form.resize(800, 600);
+  form.show();
+  f.Open(f.CopyGuide());
+  f.Visit(9);  // a frame map: the index column and the content frame
+  Wait(20);
+  TZEBbox* content = nullptr;
+  for (TZEBbox* b : form.Editor->findChildren<TZEBbox*>())
+    if (b->Text() && b->Text()->Name() == "Aprire un ebook") content = b;
+  ASSERT_NE(content, nullptr);
+  Click(content, QPoint(20, 20));
+  form.Selezionatutto3Click();
+  ASSERT_TRUE(content->HasSelection());
+  form.EditCopy();
+  const QMimeData* m = QApplication::clipboard()->mimeData();
+  ASSERT_NE(m, nullptr);
+  EXPECT_TRUE(m->text().startsWith(QString::fromUtf8("Aprire un ebook\r\nUn ebook è un unico file"))) << m->text().toStdString();
+  EXPECT_TRUE(m->data("text/rtf").startsWith("{\\rtf1"));
+  EXPECT_TRUE(m->hasHtml());
+  // A "dump:" link clicked in that box hands over the same text in the ebook's code page.
+  const std::string dump = form.ExportBoxText(content);
+  EXPECT_EQ(QString::fromStdString(form.mainZEBset->CodePage().ToUtf8(dump)), m->text());
+}
