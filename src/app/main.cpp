@@ -171,6 +171,11 @@ int main(int argc, char** argv) {
     if (args.size() != 2) return Usage();
     return SendShowRequest(args[1]) ? 0 : 1;
   }
+  // The print command's own messages are its only output on standard error.
+  if (print)
+    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& msg) {
+      if (type == QtFatalMsg) std::fprintf(stderr, "%s\n", qPrintable(msg));
+    });
   const bool headless = !render && !print && !HasDisplay();
   if (render || print || headless) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);

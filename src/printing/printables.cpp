@@ -8,6 +8,7 @@
 #include "document/zebobject.h"
 #include "document/zebpicture.h"
 #include "pageobjects/visual.h"
+#include "printing/zebboxp.h"
 #include "printing/zebpagep.h"
 
 void TPrintual::SetBounds(int left, int top, int width, int height) {
@@ -124,7 +125,7 @@ std::unique_ptr<TMyyPrintual> CreatePrintable(TZEBpageP* job, TZEBoggetto* obj) 
   switch (obj->Kind()) {
     case immagineNew: return std::make_unique<TMyyImageP>(job, obj);
     case inputStat: case inputDin: return std::make_unique<TMyyRectangleP>(job, obj);
-    case tabellaHtml: return nullptr;  // made by the box that reads its cells
+    case tabellaHtml: return std::make_unique<TMyyTableP>(job, obj);
     default: return std::make_unique<TMyyPrintual>(job, obj);
   }
 }

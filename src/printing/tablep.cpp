@@ -70,6 +70,9 @@ std::vector<int> TMyyTableP::ColumnWidths(int avail) const {
     used += w[c];
   }
   if (lastAuto >= 0 && used < avail) w[lastAuto] += avail - used;
+  // Columns that would not fit on the paper share its width in proportion.
+  if (used > avail && used > 0)
+    for (int& x : w) x = static_cast<int>(static_cast<int64_t>(x) * avail / used);
   return w;
 }
 
