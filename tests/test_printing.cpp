@@ -149,7 +149,7 @@ TEST(PrintLayout, TwoAndAHalfSheetsMakeThreeAndCrossingParagraphsMove) {
   EXPECT_LT(s2.find("riga060"), s2.find("riga061"));
 
   auto job = f.Prepared();
-  TPrintDocument doc(f.setup.Printer());
+  TPrintDocument doc(&f.setup.Printer());
   job->PrintPage(f.doc->Page(0), doc);
   doc.End();
   EXPECT_EQ(job->SheetTops(), (std::vector<int>{0, 8 + 120 * 52, 8 + 120 * 104}));
@@ -161,7 +161,7 @@ TEST(PrintLayout, TallParagraphIsCutAtSheetBoundaries) {
   for (int i = 0; i < 2000; ++i) words += "parola" + std::to_string(i) + " ";
   f.w.AddPage("p", "<Z S0 >" + words);
   auto job = f.Prepared();
-  TPrintDocument doc(f.setup.Printer());
+  TPrintDocument doc(&f.setup.Printer());
   job->PrintPage(f.doc->Page(0), doc);
   doc.End();
   const int H = job->H();

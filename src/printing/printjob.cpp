@@ -84,7 +84,12 @@ void PrintOne(TZEBset& doc, TPageSetupDialog& setup, const TPrintOptions& o, int
 }
 }  // namespace
 
-std::string PrintPages(TZEBset& doc, TPageSetupDialog& setup, const TPrintRequest& request) {
+std::string PrintFailureText(const std::string& error, bool unreachable) {
+  return unreachable ? NoPrinterText() + " (" + error + ")" : "Stampa interrotta: " + error + ".";
+}
+
+std::string PrintPages(TZEBset& doc, TPageSetupDialog& setup, const TPrintRequest& request, bool* unreachable) {
+  if (unreachable) *unreachable = false;
   // Documents printed one after the other into one file would each replace
   // the last: a file gets them all.
   const bool oneDocument = request.allInOne || setup.PdfOutput();
@@ -94,7 +99,7 @@ std::string PrintPages(TZEBset& doc, TPageSetupDialog& setup, const TPrintReques
   std::unique_ptr<TPrintDocument> out;
   try {
     for (int index : request.pages) {
-      if (!out) out = std::make_unique<TPrintDocument>(setup.Printer());
+      if (!out) out = std::make_unique<TPrintDocument>(&setup.Printer());
       PrintOne(doc, setup, request.options, index, *out);
       if (!oneDocument && out->Started()) {
         out->End();
@@ -104,6 +109,7 @@ std::string PrintPages(TZEBset& doc, TPageSetupDialog& setup, const TPrintReques
     }
     if (out && out->Started()) out->End();
   } catch (const std::exception& e) {
+    if (unreachable) *unreachable = dynamic_cast<const TPrinterUnreachable*>(&e) != nullptr;
     if (out) out->Abort();
     if (!pdf.isEmpty()) QFile::remove(pdf);
     return e.what();

@@ -34,5 +34,10 @@ struct TPrintRequest {
 
 // Prints the pages. An index that names no page is skipped. On failure the
 // printer job is aborted (a PDF file written so far is removed) and the
-// message is returned; empty on success.
-std::string PrintPages(TZEBset& doc, TPageSetupDialog& setup, const TPrintRequest& request);
+// message is returned; empty on success. `unreachable` tells a printer that
+// would not take the job from a page that could not be printed.
+std::string PrintPages(TZEBset& doc, TPageSetupDialog& setup, const TPrintRequest& request,
+                       bool* unreachable = nullptr);
+
+// The message for a failed job as the user sees it.
+std::string PrintFailureText(const std::string& error, bool unreachable);

@@ -25,24 +25,57 @@ TPrintDocument::~TPrintDocument() {
 }
 
 void TPrintDocument::Begin(const QString& title) {
-  printer_.setDocName(title);
-  printer_.setFullPage(true);
-  if (!painter_.begin(&printer_)) throw TPrintError("la stampante non accetta il lavoro");
+  printer_->setDocName(title);
+  printer_->setFullPage(true);
+  if (!painter_.begin(printer_)) throw TPrinterUnreachable("la stampante non accetta il lavoro");
+  started_ = true;
   sheets_ = 1;
 }
 
 void TPrintDocument::NewSheet() {
-  if (!painter_.isActive()) throw TPrintError("la stampa non è iniziata");
-  if (!printer_.newPage()) throw TPrintError("la stampante non accetta un nuovo foglio");
+  if (!started_) throw TPrintError("la stampa non è iniziata");
+  if (!printer_->newPage()) throw TPrinterUnreachable("la stampante non accetta un nuovo foglio");
   ++sheets_;
 }
 
 void TPrintDocument::End() {
-  if (painter_.isActive() && !painter_.end()) throw TPrintError("la stampante non ha concluso il lavoro");
+  started_ = false;
+  if (painter_.isActive() && !painter_.end()) throw TPrinterUnreachable("la stampante non ha concluso il lavoro");
 }
 
 void TPrintDocument::Abort() {
-  printer_.abort();
+  started_ = false;
+  if (printer_) printer_->abort();
+  if (painter_.isActive()) painter_.end();
+}
+
+void TSheetImages::StartImage() {
+  const QSize size(std::max(1, int(pagePx_.width() * scale_)), std::max(1, int(pagePx_.height() * scale_)));
+  images_.emplace_back(size, QImage::Format_RGB32);
+  images_.back().fill(Qt::white);
+  painter_.begin(&images_.back());
+  painter_.setRenderHint(QPainter::Antialiasing);
+  painter_.scale(scale_, scale_);
+}
+
+void TSheetImages::Begin(const QString&) {
+  images_.clear();
+  images_.reserve(64);
+  started_ = true;
+  sheets_ = 1;
+  StartImage();
+}
+
+void TSheetImages::NewSheet() {
+  // A preview shows the first sheets; a longer page goes on in the print.
+  if (images_.size() >= 64) throw TPrintError("anteprima limitata a 64 fogli");
+  painter_.end();
+  StartImage();
+  ++sheets_;
+}
+
+void TSheetImages::End() {
+  started_ = false;
   if (painter_.isActive()) painter_.end();
 }
 

@@ -2,6 +2,7 @@
 // printable text of the page and its cutting into sheets.
 #pragma once
 
+#include <QImage>
 #include <QPainter>
 #include <QString>
 #include <memory>
@@ -22,6 +23,9 @@ class TZEBtesto;
 struct TPrintError : std::runtime_error {
   using std::runtime_error::runtime_error;
 };
+struct TPrinterUnreachable : TPrintError {
+  using TPrintError::TPrintError;
+};
 
 // The print options of the settings store.
 struct TPrintOptions {
@@ -37,22 +41,41 @@ public:
   // No page is longer than this many sheets: a runaway page stops the job.
   static constexpr int kMaxSheets = 10000;
 
-  explicit TPrintDocument(QPrinter& printer) : printer_(printer) {}
-  ~TPrintDocument();
+  explicit TPrintDocument(QPrinter* printer) : printer_(printer) {}
+  virtual ~TPrintDocument();
   // Starts the document; throws TPrintError when the printer cannot start.
-  void Begin(const QString& title);
-  void NewSheet();
-  void End();
+  virtual void Begin(const QString& title);
+  virtual void NewSheet();
+  virtual void End();
   // Stops the job; what was printed is thrown away where the printer allows.
-  void Abort();
-  bool Started() const { return painter_.isActive(); }
+  virtual void Abort();
+  bool Started() const { return started_; }
   int Sheets() const { return sheets_; }
   QPainter& Painter() { return painter_; }
 
-private:
-  QPrinter& printer_;
+protected:
+  QPrinter* printer_;
   QPainter painter_;
   int sheets_ = 0;
+  bool started_ = false;
+};
+
+// Sheets drawn into pictures instead of onto a printer (the print preview).
+class TSheetImages : public TPrintDocument {
+public:
+  // Sheets of the page size in printer pixels, drawn at `scale` of that.
+  TSheetImages(QSize pagePx, double scale) : TPrintDocument(nullptr), pagePx_(pagePx), scale_(scale) {}
+  void Begin(const QString& title) override;
+  void NewSheet() override;
+  void End() override;
+  void Abort() override { End(); }
+  const std::vector<QImage>& Images() const { return images_; }
+
+private:
+  void StartImage();
+  QSize pagePx_;
+  double scale_;
+  std::vector<QImage> images_;
 };
 
 class TZEBpageP {
