@@ -3,12 +3,18 @@
 // margins and printer profiles; the print command.
 #include <gtest/gtest.h>
 
+#include <QCheckBox>
 #include <QImage>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTreeWidget>
 #include <QProcess>
 #include <algorithm>
 #include <cstdio>
 
+#include "platform/settings.h"
 #include "printing/pagesetup.h"
+#include "printing/printform.h"
 #include "printing/printjob.h"
 #include "printing/printmarkup.h"
 #include "printing/zebboxp.h"
@@ -439,4 +445,67 @@ TEST(PrintCommand, ContractOfLectraPrint) {
   failsWithOneLine({"--print", QString::fromStdString(f.dir.File("bad.zeb")), "--out", out}, 1);
   failsWithOneLine({"--print", book, "--option", "printscale=abc", "--out", out}, 1);
   failsWithOneLine({"--print", book, "--pages", "x", "--out", out}, 2);
+}
+
+TEST(PrintDialog, PageListButtonsAndPrintingThePreview) {
+  PrintFixture f;
+  for (const char* name : {"zero", "uno", "due", "tre"}) f.w.AddPage(name, std::string("<Z S0 >testo ") + name);
+  // Contents tree: "due" then "zero"; "uno" and "tre" are not in it.
+  std::vector<uint8_t> rec = f.w.NewRecord(shortObj);
+  const std::string tree = "a0,-2,libro\r\na1," + std::to_string(MakeId(testoHtml, 2)) + ",x\r\na1," +
+                           std::to_string(MakeId(testoHtml, 0)) + ",x\r\n";
+  const int t = f.w.Add(shortObj, rec, std::vector<uint8_t>(tree.begin(), tree.end()));
+  f.w.SetHeaderI32(1342, static_cast<int32_t>(MakeId(shortObj, t)));
+  ASSERT_TRUE(f.OpenBuilt(f.w));
+  f.settings.WriteValue(TSettings::Options, "printasblack", "1");
+  f.settings.WriteValue(TSettings::Options, "printscale", "4000");
+  {
+    TFprint dlg(f.doc.get(), &f.setup, &f.settings, 1, TFprint::mPrint);
+    EXPECT_TRUE(dlg.CBprintcolorasblack->isChecked());
+    EXPECT_EQ(dlg.Escale->value(), 4000);
+    EXPECT_EQ(dlg.PreviewPage(), 1);
+    // No duplicates, nothing for pages that are not there.
+    EXPECT_TRUE(dlg.AddPage(3));
+    EXPECT_FALSE(dlg.AddPage(3));
+    EXPECT_FALSE(dlg.AddPage(-1));
+    EXPECT_FALSE(dlg.AddPage(99));
+    dlg.BCorrenteClick();
+    EXPECT_EQ(dlg.ListedPages(), (std::vector<int>{3, 1}));
+    dlg.PagScelte->setCurrentItem(dlg.PagScelte->topLevelItem(1));
+    dlg.BupClick();
+    EXPECT_EQ(dlg.ListedPages(), (std::vector<int>{1, 3}));
+    EXPECT_EQ(dlg.PagScelte->currentItem()->data(0, Qt::UserRole).toInt(), 1);
+    dlg.BupClick();  // already first
+    EXPECT_EQ(dlg.ListedPages(), (std::vector<int>{1, 3}));
+    dlg.BdelpageClick();
+    EXPECT_EQ(dlg.ListedPages(), (std::vector<int>{3}));
+    dlg.BtutteClick();
+    EXPECT_EQ(dlg.ListedPages(), (std::vector<int>{2, 0}));
+    // The paper preview of the page shown: one sheet at A4's proportions.
+    EXPECT_EQ(dlg.PaperPreview->SheetCount(), 1);
+    EXPECT_EQ(dlg.PaperPreview->CutPoints(), std::vector<int>{0});
+
+    // "&Stampa" with an empty list prints the page of the preview.
+    dlg.PagScelte->clear();
+    dlg.BOkClick();
+    EXPECT_EQ(dlg.LastError(), "");
+    EXPECT_EQ(dlg.ListedPages(), std::vector<int>{1});
+    EXPECT_EQ(SheetCount(f.pdf), 1);
+    EXPECT_NE(SheetText(f.pdf, 1).find("testo uno"), std::string::npos);
+    EXPECT_TRUE(dlg.BOk->isEnabled());
+    dlg.CBallinone->setChecked(true);
+    dlg.CBprev->setChecked(false);
+    dlg.reject();
+  }
+  // Closing keeps the options.
+  EXPECT_EQ(f.settings.ReadValue(TSettings::Options, "allinone"), "1");
+  EXPECT_EQ(f.settings.ReadValue(TSettings::Options, "clicprintprev"), "0");
+  // The options mode saves backgrounds and scale with "&Ok".
+  TFprint options(f.doc.get(), &f.setup, &f.settings, 0, TFprint::mOptions);
+  EXPECT_EQ(options.BOk->text(), "&Ok");
+  options.CBsfondo->setChecked(true);
+  options.Escale->setValue(3000);
+  options.BOkClick();
+  EXPECT_EQ(f.settings.ReadValue(TSettings::Options, "printsf"), "1");
+  EXPECT_EQ(f.settings.ReadValue(TSettings::Options, "printscale"), "3000");
 }
