@@ -509,3 +509,23 @@ TEST(PrintDialog, PageListButtonsAndPrintingThePreview) {
   EXPECT_EQ(f.settings.ReadValue(TSettings::Options, "printsf"), "1");
   EXPECT_EQ(f.settings.ReadValue(TSettings::Options, "printscale"), "3000");
 }
+
+// Run by tests/integration/cups_print.sh, which starts a CUPS server with the
+// queue named in LECTRA_CUPS_QUEUE and finds the file the queue writes.
+TEST(PrintCups, PrintsThroughTheQueue) {
+  const char* queue = std::getenv("LECTRA_CUPS_QUEUE");
+  if (!queue) GTEST_SKIP() << "needs the CUPS server of tests/integration/cups_print.sh";
+  PrintFixture f;
+  f.w.AddPage("p", "<Z S0 >stampato attraverso CUPS" + Lines(60));
+  ASSERT_TRUE(f.OpenBuilt(f.w));
+  f.setup.Printer().setOutputFormat(QPrinter::NativeFormat);
+  f.setup.Printer().setOutputFileName(QString());
+  f.setup.Printer().setPrinterName(queue);
+  ASSERT_EQ(f.setup.Printer().printerName().toStdString(), queue) << "the queue is not known to Qt";
+  f.setup.Printer().setResolution(TPageSetupDialog::kResolution);
+  f.setup.Printer().setPageSize(QPageSize(QPageSize::A4));
+  f.setup.Recompute();
+  TPrintRequest r;
+  r.pages = {0};
+  EXPECT_EQ(PrintPages(*f.doc, f.setup, r), "");
+}
