@@ -139,6 +139,8 @@ void TZEBpageP::PrintPage(TZEBtesto* page, TPrintDocument& doc) {
     page->Document()->Say(TMsgKind::Error, "baco; testo ver 1 ancora pres in zebBox P!");
     return;
   }
+  if (!doc.fontCache) doc.fontCache = std::make_shared<TQtFontCache>(page->Document()->CodePage());
+  canvas_ = std::make_unique<TPrintCanvas>(doc.fontCache, options_.black);
   Prepare(page);
   const std::string file = QFileInfo(QString::fromStdString(doc_->ZEBFileName())).fileName().toStdString();
   const QString title = QString::fromStdString("Quillon, " + file + " from pag: " + page->Name());

@@ -52,6 +52,8 @@ public:
   bool Started() const { return started_; }
   int Sheets() const { return sheets_; }
   QPainter& Painter() { return painter_; }
+  // Fonts measured for one page serve the next ones of the same ebook.
+  std::shared_ptr<TQtFontCache> fontCache;
 
 protected:
   QPrinter* printer_;
