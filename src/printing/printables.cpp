@@ -4,7 +4,7 @@
 #include <QPainter>
 #include <algorithm>
 
-#include "document/objectfields.h"
+#include "document/records.h"
 #include "document/zebobject.h"
 #include "document/zebpicture.h"
 #include "pageobjects/visual.h"
@@ -41,8 +41,8 @@ void TMyyImageP::LoadPicture() {
   if (!pic || pic->Empty()) return;
   naturalW_ = pic->Width();
   naturalH_ = pic->Height();
-  displayW_ = external ? naturalW_ : imagerec::DisplayWidth(*obj_);
-  displayH_ = external ? naturalH_ : imagerec::DisplayHeight(*obj_);
+  displayW_ = external ? naturalW_ : TPictureRecord(obj_->Rec()).Width();
+  displayH_ = external ? naturalH_ : TPictureRecord(obj_->Rec()).Height();
   if (displayW_ <= 0 || displayH_ <= 0) displayW_ = naturalW_, displayH_ = naturalH_;
   transparent_ = pic->Transparent();
   const QImage frame = PictureImage(pic);
@@ -78,7 +78,7 @@ void TMyyImageP::Prepare(int) {
 }
 
 int TMyyImageP::Ascent() const {
-  const uint8_t align = obj_->Rec().Byte(22);
+  const uint8_t align = TPictureRecord(obj_->Rec()).Align();
   if (align == 3) return 0;
   if (align == 4) return height_ / 2;
   return height_;
@@ -101,7 +101,8 @@ TMyyRectangleP::TMyyRectangleP(TZEBpageP* job, TZEBoggetto* obj) : TMyyPrintual(
   prints_ = obj->Kind() == inputStat && (s == 1 || s == 3);
   if (prints_) {
     value_ = obj->GetAttribute("thevaluetoprint");
-    width_ = job->ConvH(10 * std::max(fieldrec::SizeInChars(*obj), 1));
+    // The field's length in characters (record byte 97).
+    width_ = job->ConvH(10 * std::max<int>(obj->Rec().Byte(97), 1));
     height_ = job->ConvV(21);
   } else {
     width_ = height_ = 0;

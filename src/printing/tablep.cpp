@@ -4,7 +4,7 @@
 #include <QPen>
 #include <algorithm>
 
-#include "document/objectfields.h"
+#include "document/records.h"
 #include "document/zebobject.h"
 #include "document/zebset.h"
 #include "printing/zebboxp.h"
@@ -16,22 +16,23 @@ constexpr int kMaxRows = 255, kMaxCells = 4096;
 }  // namespace
 
 TMyyTableP::TMyyTableP(TZEBpageP* job, TZEBoggetto* table) : TMyyPrintual(job, table) {
-  rows_ = std::min(tablerec::Rows(*table), kMaxRows);
-  cols_ = tablerec::Columns(*table);
+  const TTableRecord rec(table->Rec());
+  rows_ = std::min(rec.Rows(), kMaxRows);
+  cols_ = std::min(rec.Columns(), tablerec::MaxColumns);
   if (rows_ * cols_ > kMaxCells) rows_ = kMaxCells / std::max(cols_, 1);
-  spacingX_ = job->ConvH(tablerec::Spacing(*table));
-  spacingY_ = job->ConvV(tablerec::Spacing(*table));
+  spacingX_ = job->ConvH(rec.Spacing());
+  spacingY_ = job->ConvV(rec.Spacing());
   const std::string payload = table->MainPayload();
   TZEBset* doc = job->Document();
   for (int r = 0; r < rows_; ++r)
     for (int c = 0; c < cols_; ++c) {
       auto cell = std::make_unique<TZEBboxP>(job, table);
       cell->SetParent(this);
-      cell->SetCellPadding(job->ConvH(tablerec::CellLayout1(*table)));
-      const tablerec::TBackground bg = tablerec::CellBackground(payload, cols_, r, c);
-      cell->SetNoBackground(bg.kind == tablerec::TBackground::Transparent);
-      if (bg.kind == tablerec::TBackground::Colour) cell->SetBackColour(bg.value);
-      if (bg.kind == tablerec::TBackground::Picture && doc) cell->SetBackPicture(doc->ObjectAt(immagine, bg.value));
+      cell->SetCellPadding(job->ConvH(rec.CellLayout1()));
+      const TBackground bg = TBackground::Decode(CellBackground(payload, r, c, cols_));
+      cell->SetNoBackground(bg.kind == TBackground::Kind::Transparent);
+      if (bg.kind == TBackground::Kind::Colour) cell->SetBackColour(bg.colour);
+      if (bg.kind == TBackground::Kind::Picture && doc) cell->SetBackPicture(doc->ObjectAt(immagine, bg.picture));
       cells_.push_back(std::move(cell));
     }
 }
@@ -55,16 +56,17 @@ std::vector<int> TMyyTableP::ColumnWidths(int avail) const {
   std::vector<int> w(cols_, 0);
   int remainder = 0, used = 0, lastAuto = -1;
   for (int c = 0; c < cols_; ++c) {
-    const int v = std::max(tablerec::ColumnValue(*obj_, c), 0);
-    switch (tablerec::ColumnKind(*obj_, c)) {
-      case 0: {
+    const TTableRecord rec(obj_->Rec());
+    const int v = std::max(rec.ColumnValue(c), 0);
+    switch (rec.ColumnKind(c)) {
+      case TColumnKind::Percent: {
         const int64_t share = static_cast<int64_t>(avail) * std::min(v, 100);
         w[c] = static_cast<int>(share / 100);
         remainder += static_cast<int>(share % 100);
         if (remainder >= 100) ++w[c], remainder -= 100;
         break;
       }
-      case 1: w[c] = static_cast<int>(std::min<int64_t>(static_cast<int64_t>(v) * job_->PA() / 100, job_->W())); break;
+      case TColumnKind::Fixed: w[c] = static_cast<int>(std::min<int64_t>(static_cast<int64_t>(v) * job_->PA() / 100, job_->W())); break;
       default: w[c] = 30, lastAuto = c; break;
     }
     used += w[c];
@@ -79,10 +81,11 @@ std::vector<int> TMyyTableP::ColumnWidths(int avail) const {
 void TMyyTableP::Prepare(int lineWidth) {
   const TZEBpageP& job = *job_;
   int width = std::min(lineWidth, job.W());
-  if (tablerec::WidthInPercent(*obj_)) {
-    const int pct = tablerec::WidthPercent(*obj_);
+  const TTableRecord rec(obj_->Rec());
+  if (rec.WidthInPercent()) {
+    const int pct = rec.WidthPercent();
     width = static_cast<int>(static_cast<int64_t>(width) * (pct <= 0 || pct > 100 ? 100 : pct) / 100);
-  } else if (const int fixed = tablerec::FixedWidth(*obj_); fixed > 0) {
+  } else if (const int fixed = rec.FixedWidth(); fixed > 0) {
     width = std::min<int>(static_cast<int64_t>(fixed) * job.PA() / 100, width);
   }
   lastWidth_ = width;
@@ -128,7 +131,7 @@ void TMyyTableP::PrintCell(QPainter& painter, TZEBboxP& cell, int, int, const TP
     return;
   }
   if (job_->TableBackgrounds()) cell.PaintBackground(painter, QRect(cell.Left(), cell.Top(), cell.Width(), cell.Height()), QPoint(0, 0));
-  if (const int n = tablerec::BorderWidth(*obj_); n > 0) {
+  if (const int n = TTableRecord(obj_->Rec()).Border(); n > 0) {
     QPen pen(Qt::black);
     pen.setWidth(std::max(1, static_cast<int>(static_cast<int64_t>(n) * job_->PageWidthPx() / 1024)));
     pen.setJoinStyle(Qt::MiterJoin);

@@ -3,7 +3,6 @@
 #include <QPainter>
 #include <algorithm>
 
-#include "document/objectfields.h"
 #include "document/zebobject.h"
 #include "document/zebpicture.h"
 #include "document/zebset.h"
