@@ -273,10 +273,10 @@ TEST(PrintLayout, TablesOnPaper) {
   wide[5] = wide[6] = 1;                  // two columns of 5000 pixels each
   PutI16(wide.data() + 97, 5000), PutI16(wide.data() + 99, 5000);
   const int t2 = f.w.Add(tabellaHtml, wide);
-  char m[300];
+  char m[400];
   std::snprintf(m, sizeof m,
                 "<Z S0 >prima<Z S0 ><$%08X><$FF000001><Z S0 >cellaA<T><Z S0 >cellaB<T><Z S0 >cellaC<T>"
-                "<Z S0 >cellaD<T><Z S0 >dopo<Z S0 ><$%08X><$FF000002>w1<T>w2<T>w3<T>w4<T>",
+                "<Z S0 >cellaD<T><Z S0 >dopo<Z S0 ><$%08X><$FF000002><Z S0 >w1<T><Z S0 >w2<T><Z S0 >w3<T><Z S0 >w4<T><Z S0 >fine",
                 MakeId(tabellaHtml, t), MakeId(tabellaHtml, t2));
   f.w.AddPage("p", m);
   auto job = f.Prepared();
@@ -303,6 +303,7 @@ TEST(PrintLayout, TablesOnPaper) {
   EXPECT_LT(b, c);
   EXPECT_LT(c, d);
   EXPECT_EQ(text.substr(a, b - a).find('\n'), std::string::npos) << "A and B side by side";
+  EXPECT_LT(text.find("w4"), text.find("fine"));
   // The border is drawn: dark pixels along the table.
   auto dark = [](QColor col) { return col.lightness() < 60; };
   EXPECT_GT(CountPixels(SheetImage(f.pdf, 1, f.dir.File("t")), dark), 100);
