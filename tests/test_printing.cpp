@@ -252,6 +252,35 @@ TEST(PrintLayout, ColoursBlackBackgroundsAndNumbering) {
   EXPECT_NE(p.chars[page].link, -1);
 }
 
+TEST(PrintLayout, FormFieldsPrintTheTypedValue) {
+  PrintFixture f;
+  std::vector<uint8_t> rec = f.w.NewRecord(inputStat);
+  rec.resize(200, 0);
+  rec[4] = 1;    // a one-line text field
+  rec[97] = 20;  // 20 characters
+  const std::string attr = "thevaluetoprint=\"valore scritto\"";
+  std::vector<uint8_t> payload(4, 0);
+  payload.insert(payload.end(), attr.begin(), attr.end());
+  const int field = f.w.Add(inputStat, rec, {}, payload);
+  std::vector<uint8_t> hidden = rec;
+  hidden[4] = 5;
+  const int other = f.w.Add(inputStat, hidden, {}, std::vector<uint8_t>(payload));
+  char m[120];
+  std::snprintf(m, sizeof m, "<Z S0 >Nome: <$%08X><$FF000001> e <$%08X><$FF000002>.", MakeId(inputStat, field),
+                MakeId(inputStat, other));
+  f.w.AddPage("p", m);
+  ASSERT_EQ(f.Print(), "");
+  const std::string text = SheetText(f.pdf, 1);
+  EXPECT_NE(text.find("Nome: valore scritto"), std::string::npos) << text;
+  // Only text fields print their value: once on the sheet.
+  EXPECT_EQ(text.find("valore scritto", text.find("valore scritto") + 1), std::string::npos) << text;
+  auto job = f.Prepared();
+  auto* r = dynamic_cast<TMyyRectangleP*>(job->Box()->PrintableOf(job->Box()->Paragraph(0).para->objects.at(0)));
+  ASSERT_TRUE(r);
+  EXPECT_EQ(r->Width(), job->ConvH(200));
+  EXPECT_EQ(r->Height(), job->ConvV(21));
+}
+
 TEST(PrintLayout, PrintMarkupDropsOnlyWebAndArchiveLinkStarts) {
   EXPECT_EQ(PrintMarkup("<Z S0 >a<$01000003>b<%>c"), "<Z S0 >ab<%>c");
   EXPECT_EQ(PrintMarkup("<$$02000000>x"), "x");

@@ -4,6 +4,7 @@
 #include <QPainter>
 #include <algorithm>
 
+#include "document/formrecords.h"
 #include "document/records.h"
 #include "document/zebobject.h"
 #include "document/zebpicture.h"
@@ -98,11 +99,10 @@ void TMyyImageP::Print(QPainter& painter, const TPrintWindow& window) {
 
 TMyyRectangleP::TMyyRectangleP(TZEBpageP* job, TZEBoggetto* obj) : TMyyPrintual(job, obj) {
   const uint8_t s = obj->State();
-  prints_ = obj->Kind() == inputStat && (s == 1 || s == 3);
+  prints_ = obj->Kind() == inputStat && (s == formrec::fkEdit || s == formrec::fkEdit3);
   if (prints_) {
     value_ = obj->GetAttribute("thevaluetoprint");
-    // The field's length in characters (record byte 97).
-    width_ = job->ConvH(10 * std::max<int>(obj->Rec().Byte(97), 1));
+    width_ = job->ConvH(10 * std::max<int>(obj->Rec().Byte(formrec::SizeChars), 1));
     height_ = job->ConvV(21);
   } else {
     width_ = height_ = 0;
@@ -118,7 +118,8 @@ void TMyyRectangleP::Print(QPainter&, const TPrintWindow& window) {
   if (!window.Intersects(top_, top_ + height_)) return;
   TCanvas& c = job_->Canvas();
   c.SetTextBackground(false, 0);
-  c.TextOut(left_, top_, value_);
+  // The field sits on the line's baseline; so does its value.
+  c.TextOut(left_, top_ + height_ - c.Metrics().ascent, value_);
 }
 
 std::unique_ptr<TMyyPrintual> CreatePrintable(TZEBpageP* job, TZEBoggetto* obj) {
