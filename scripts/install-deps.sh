@@ -10,6 +10,7 @@ packages=(
   unrtf
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-libav
   gstreamer1.0-pulseaudio pulseaudio
+  poppler-utils cups printer-driver-cups-pdf
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -16,6 +16,8 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
+#include <QProcess>
+#include <QTimer>
 #include <QScreen>
 #include <QStatusTipEvent>
 #include <QToolBar>
@@ -26,6 +28,8 @@
 #include "app/lib/mainform.h"
 #include "pageobjects/zebbox.h"
 #include "pageobjects/zebpage.h"
+#include "printing/pagesetup.h"
+#include "printing/printjob.h"
 #include "testutil.h"
 
 namespace {
@@ -454,4 +458,42 @@ TEST(MainForm, SelectAllAndCopyInANestedFrameAndTheDumpText) {
   // A "dump:" link clicked in that box hands over the same text in the ebook's code page.
   const std::string dump = form.ExportBoxText(content);
   EXPECT_EQ(QString::fromStdString(form.mainZEBset->CodePage().ToUtf8(dump)), m->text());
+}
+
+TEST(MainFormPrint, PrintCommandsNeedAProfileAndPrintAllInOrder) {
+  FormFixture fx;
+  TMainForm& form = fx.Make();
+  fx.Open(fx.CopyGuide());
+  const std::string pdf = fx.dir.File("tutte.pdf");
+  QAction* all = form.findChild<QAction*>("Stampatutte1");
+  ASSERT_TRUE(all && all->isEnabled());
+  EXPECT_TRUE(form.PrintButton->isEnabled());
+  // No profile yet: the printer setup comes up instead of printing.
+  bool setupShown = false;
+  QTimer::singleShot(300, [&] {
+    if (QWidget* w = QApplication::activeModalWidget()) {
+      setupShown = true;
+      w->close();
+    }
+  });
+  all->trigger();
+  EXPECT_TRUE(setupShown);
+  EXPECT_FALSE(std::filesystem::exists(pdf));
+  // A profile saved before any load sits under "PrnSettings_"; the first load finds it.
+  form.PageSetup->SaveProfile();
+  EXPECT_EQ(fx.store.ReadValue("\\Software\\Norv\\printerProfiles\\PrnSettings_\\", "PrnParsSaved"), "1");
+  form.PageSetup->SetPdfOutput(pdf);
+  form.Stampatutte1Click();
+  EXPECT_EQ(form.PageSetup->ProfileName(), "PrinterSettings1");
+  ASSERT_TRUE(std::filesystem::exists(pdf));
+  QProcess info;
+  info.start("pdfinfo", {QString::fromStdString(pdf)});
+  info.waitForFinished();
+  const std::string out = info.readAllStandardOutput().toStdString();
+  const int sheets = std::atoi(out.c_str() + out.find("Pages:") + 6);
+  EXPECT_GE(sheets, static_cast<int>(DefaultPrintOrder(*form.mainZEBset).size()));
+  QProcess text;
+  text.start("pdftotext", {"-f", "1", "-l", "1", QString::fromStdString(pdf), "-"});
+  text.waitForFinished();
+  EXPECT_NE(text.readAllStandardOutput().indexOf("Guida a Lectra"), -1);
 }

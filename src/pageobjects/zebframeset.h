@@ -122,6 +122,8 @@ public:
   std::function<void(QObject* sender, TZEBoggetto* aogg, std::string& hint)> OnGetHint;
   std::function<void(QObject* sender, const std::vector<std::string>& files, QObject* caller)> OnDropFile;
   TNotifyEvent OnPageChanged, OnPageChanging, OnClickFrame, OnFrameSetChanged, OnRulerPosChanged;
+  // Printing is installed by the window that owns the frame set.
+  std::function<void(bool ask, QObject* source)> OnPrintCurrent;
 
 protected:
   void resizeEvent(QResizeEvent* e) override;
