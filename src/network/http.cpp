@@ -52,7 +52,12 @@ TAddressParts ParseAddress(const std::string& address) {
   std::string authority = rest.substr(0, slash);
   if (slash != std::string::npos) a.path = rest.substr(slash);
   const size_t at = authority.rfind('@');
-  const size_t colon = authority.rfind(':');
+  size_t colon = authority.rfind(':');
+  // An IPv6 literal in brackets: its own colons name no port.
+  const size_t close = authority.rfind(']');
+  if (close != std::string::npos && colon != std::string::npos && colon < close &&
+      (at == std::string::npos || close > at))
+    colon = std::string::npos;
   const size_t hostStart = at == std::string::npos ? 0 : at + 1;
   if (colon != std::string::npos && (at == std::string::npos || colon > at)) {
     a.port = authority.substr(colon + 1);
@@ -60,6 +65,7 @@ TAddressParts ParseAddress(const std::string& address) {
   } else {
     a.host = authority.substr(hostStart);
   }
+  if (a.host.size() >= 2 && a.host.front() == '[' && a.host.back() == ']') a.host = a.host.substr(1, a.host.size() - 2);
   if (at != std::string::npos) {
     const std::string cred = authority.substr(0, at);
     const size_t c = cred.find(':');
