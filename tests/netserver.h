@@ -20,7 +20,9 @@ public:
   // mode: http, smtp, smtp554, silent; extra: further arguments.
   TestServer(const std::string& mode, const std::vector<std::string>& extra = {}) {
     log_ = dir_.File("log.jsonl");
-    std::vector<std::string> args = {"python3", std::string(LECTRA_SOURCE_DIR) + "/tests/servers/netserver.py", mode,
+    // Debian's own interpreter, where its python3-* packages are installed.
+    const std::string python = ::access("/usr/bin/python3", X_OK) == 0 ? "/usr/bin/python3" : "python3";
+    std::vector<std::string> args = {python, std::string(LECTRA_SOURCE_DIR) + "/tests/servers/netserver.py", mode,
                                      log_};
     args.insert(args.end(), extra.begin(), extra.end());
     int out[2];
@@ -32,7 +34,7 @@ public:
     std::vector<char*> argv;
     for (auto& a : args) argv.push_back(a.data());
     argv.push_back(nullptr);
-    if (posix_spawnp(&pid_, "python3", &fa, nullptr, argv.data(), environ) != 0) pid_ = -1;
+    if (posix_spawnp(&pid_, python.c_str(), &fa, nullptr, argv.data(), environ) != 0) pid_ = -1;
     posix_spawn_file_actions_destroy(&fa);
     ::close(out[1]);
     FILE* f = ::fdopen(out[0], "r");

@@ -175,7 +175,9 @@ void T_SMTP::SendData() {
     if (line == ".") line = ",";
   }
   std::string data;
-  for (const std::string& line : Message) data += line + "\r\n";
+  // Other lines that begin with a dot get a second one, which the server
+  // removes again: otherwise it would drop the line's own dot.
+  for (const std::string& line : Message) data += (line.empty() || line[0] != '.' ? "" : ".") + line + "\r\n";
   data += ".\r\n";
   SendBlock(data.data(), data.size());
   ReadReply();
