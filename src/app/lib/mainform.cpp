@@ -21,6 +21,7 @@
 #include "app/lib/boxsink.h"
 #include "document/pathutil.h"
 #include "document/strutil.h"
+#include "network/ui/formsender_qt.h"
 #include "pageobjects/zebbox.h"
 #include "platform/system.h"
 #include "shell/qtshell.h"
@@ -102,6 +103,7 @@ TMainForm::TMainForm(TMainFormOptions options, QWidget* parent)
   BuildToolbars();
   BuildMenus();
   BuildPopupMenu();
+  BuildNetworkCommands();
   const std::string bars = settings_.ReadKey(ToolbarKey, "toolbar");
   if (bars != "notfound" && !bars.empty()) restoreState(QByteArray::fromBase64(QByteArray::fromStdString(bars)));
 
