@@ -108,22 +108,22 @@ class Handler(http.server.BaseHTTPRequestHandler):
         if p == "/long-line":
             self.wfile.write(b"HTTP/1.0 200 OK\r\nX-Long: " + b"z" * 100000 + b"\r\n\r\n")
             return
-        if p == "/close-mid-body":
+        if p.startswith("/close-mid-body"):
             self.wfile.write(b"HTTP/1.0 200 OK\r\nContent-Length: 100000\r\n\r\n" + b"MAVO" + b"x" * 996)
             self.wfile.flush()
             self.connection.shutdown(socket.SHUT_RDWR)
             return
-        if p == "/huge":
+        if p.startswith("/huge"):
             self.wfile.write(b"HTTP/1.0 200 OK\r\nContent-Length: 2147483648\r\n\r\nMAVO")
             self.wfile.flush()
             time.sleep(30)
             return
-        if p == "/stall-head":
+        if p.startswith("/stall-head"):
             self.wfile.write(b"HTTP/1.0 200 OK\r\n")
             self.wfile.flush()
             time.sleep(30)
             return
-        if p == "/trickle":
+        if p.startswith("/trickle"):
             self.wfile.write(b"HTTP/1.0 200 OK\r\n")
             try:
                 for _ in range(300):
