@@ -277,6 +277,20 @@ TEST(HttpTls, VerifiedHttpsRedirectFromHttpAndRefusedCertificates) {
   EXPECT_EQ(f.body.find("sicuro"), std::string::npos);
 }
 
+TEST(HttpTls, CertificateForAnotherNameIsRefused) {
+  TestServer tls("http", {"--tls", "--names", "DNS:altro.esempio.it"});
+  WriteBytes(tls.Folder() + "/a.txt", {'x'});
+  TNetLimits l = Quick();
+  l.caFile = tls.Folder() + "/cert.pem";
+  const std::pair<std::string, std::string> cases[] = {{"localhost", "hostname mismatch"},
+                                                        {"127.0.0.1", "IP address mismatch"}};
+  for (const auto& [host, why] : cases) {
+    Fetched f = Get("https://" + host + ":" + std::to_string(tls.Port()) + "/files/a.txt", l);
+    EXPECT_EQ(f.error, "Certificato del server non valido: " + why) << host;
+    EXPECT_EQ(f.body, "");
+  }
+}
+
 TEST(HttpIpv6, LiteralAddressInBrackets) {
   TestServer s("http", {"--v6"});
   WriteBytes(s.Folder() + "/a.txt", {'s', 'e', 'i'});

@@ -7,6 +7,12 @@
 
 namespace {
 
+// A form's answer is not shown: it is read to its end and dropped.
+struct TDiscardSink : IByteSink {
+  void Write(const char*, size_t) override {}
+  void Truncate() override {}
+};
+
 // "host", "host:port", "[v6]" or "[v6]:port".
 void SplitServer(const std::string& server, std::string& host, int& port) {
   std::string rest;
@@ -39,7 +45,7 @@ TNetResult RunWebRequest(const std::string& address, const std::optional<std::st
     http.Stop = stop;
     http.Agent = "Quillon[]";
     http.ContentTypePost = "application/octet-stream";
-    TStringSink discard;
+    TDiscardSink discard;
     http.ResponseBody = &discard;
     http.URL = address;
     if (body) {

@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Loopback servers for the network tests.
 
-  netserver.py http LOG [--tls] [--v6]   web server with well-behaved and hostile routes; /files/ serves
+  netserver.py http LOG [--tls [--names SAN]] [--v6]   web server with well-behaved and hostile routes; /files/ serves
                                    the folder of LOG
   netserver.py smtp LOG [--tls] [--auth USER:PASS]   aiosmtpd; each message appended to LOG
   netserver.py smtp554 LOG                    answers 554 to everything
@@ -24,12 +24,12 @@ import threading
 import time
 
 
-def make_cert(folder):
+def make_cert(folder, names="DNS:localhost,IP:127.0.0.1"):
     cert, key = os.path.join(folder, "cert.pem"), os.path.join(folder, "key.pem")
     if not os.path.exists(cert):
         subprocess.run(["openssl", "req", "-x509", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1",
-                        "-nodes", "-keyout", key, "-out", cert, "-days", "2", "-subj", "/CN=localhost",
-                        "-addext", "subjectAltName=DNS:localhost,IP:127.0.0.1"],
+                        "-nodes", "-keyout", key, "-out", cert, "-days", "2", "-subj", "/CN=lectra-test",
+                        "-addext", "subjectAltName=" + names],
                        check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     return cert, key
 
@@ -148,11 +148,11 @@ class ThreadingServer6(ThreadingServer):
     address_family = socket.AF_INET6
 
 
-def run_http(log, folder, certdir, v6):
+def run_http(log, folder, certdir, v6, names):
     Handler.log_path, Handler.folder = log, folder
     server = ThreadingServer6(("::1", 0), Handler) if v6 else ThreadingServer(("127.0.0.1", 0), Handler)
     if certdir:
-        cert, key = make_cert(certdir)
+        cert, key = make_cert(certdir, *([names] if names else []))
         ctx = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
         ctx.load_cert_chain(cert, key)
         server.socket = ctx.wrap_socket(server.socket, server_side=True)
@@ -228,7 +228,8 @@ def main():
     certdir = here if "--tls" in args else None
     auth = args[args.index("--auth") + 1] if "--auth" in args else None
     if mode == "http":
-        run_http(log, here, certdir, "--v6" in args)
+        names = args[args.index("--names") + 1] if "--names" in args else None
+        run_http(log, here, certdir, "--v6" in args, names)
     elif mode == "smtp":
         run_smtp(log, certdir, auth)
     elif mode == "smtp554":
