@@ -296,6 +296,24 @@ TEST(MainFormUpdate, StopButtonEndsAStalledDownload) {
   });
   EXPECT_EQ(ReadAll(s.ebook), std::string(s.old.begin(), s.old.end()));
   EXPECT_EQ(Names(s.dir.path), (std::vector<std::string>{"libro.zeb", "w"}));
+
+  // Escape during the transfer stops it and closes the dialog at once.
+  w.Update([&](TFdownload& d) {
+    QTimer escape;
+    escape.setInterval(10);
+    QObject::connect(&escape, &QTimer::timeout, [&] {
+      if (!d.Bar->Comm->Busy()) return;
+      escape.stop();
+      t.start();
+      d.reject();
+    });
+    escape.start();
+    ASSERT_TRUE(WaitFor([&] { return !d.isVisible(); }));
+    EXPECT_LT(t.elapsed(), 1000);
+    EXPECT_TRUE(d.Finished());
+  });
+  EXPECT_EQ(ReadAll(s.ebook), std::string(s.old.begin(), s.old.end()));
+  EXPECT_EQ(w.form->mainZEBset->ZEBFileName(), s.ebook);
 }
 
 TEST(MainFormUpdate, CommandsVisibilityAndSemiAutomaticUpdate) {

@@ -2,6 +2,7 @@
 
 #include <arpa/inet.h>
 #include <cerrno>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
@@ -169,6 +170,9 @@ void T_TcpIp::Logout() { CloseSocket(); }
 
 void T_TcpIp::StartTls() {
   if (!connected_) throw ESocketError(ENOTCONN);
+  // OpenSSL writes without MSG_NOSIGNAL: a peer that left must not end the program.
+  static const bool pipeIgnored = (std::signal(SIGPIPE, SIG_IGN), true);
+  (void)pipeIgnored;
   auto s = std::make_unique<TTlsSession>();
   s->ctx = SSL_CTX_new(TLS_client_method());
   if (!s->ctx) throw ETcpIpError("Connessione cifrata impossibile: " + TlsErrorText());
