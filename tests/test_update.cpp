@@ -153,6 +153,15 @@ TEST(UpdateFiles, PreviousEditionNamesAndAcceptedEditions) {
   EXPECT_FALSE(update::AcceptedEdition(d.File("pagina.zeb")));
   EXPECT_FALSE(update::AcceptedEdition(d.File("manca.zeb")));
   EXPECT_TRUE(update::AcceptedEdition(d.File("buono.zeb")));
+
+  // A folder that takes no new file refuses the download before anything moves.
+  EXPECT_THROW(update::TDownloadFile(d.File("manca/libro.zeb")), ETcpIpError);
+  {
+    update::TDownloadFile f(ebook);
+    EXPECT_EQ(f.Path().rfind(d.File(".libro.zeb."), 0), 0u);
+  }
+  EXPECT_FALSE(fs::exists(d.File("libro.zeb")));
+  EXPECT_EQ(Names(d.path).size(), 6u);  // the scratch file went with its owner
 }
 
 TEST(UpdateWithoutWindow, ReplacesTheEbookOnlyWithAWholeValidEdition) {
