@@ -143,13 +143,9 @@ bool T_TcpIp::ConnectTo(const addrinfo* ai, const std::string& shown) {
 void T_TcpIp::Login() {
   if (connected_ || sock_ >= 0) Logout();
   if (Hostname.empty()) throw ETcpIpError("Non riesco a tradurre in numeri il nome host " + Hostname);
-  addrinfo hints{};
-  hints.ai_family = AF_UNSPEC;
-  hints.ai_socktype = SOCK_STREAM;
-  addrinfo* list = nullptr;
   const std::string port = std::to_string(Port);
-  if (::getaddrinfo(Hostname.c_str(), port.c_str(), &hints, &list) != 0 || !list)
-    throw ETcpIpError("Non riesco a tradurre in numeri il nome host " + Hostname);
+  addrinfo* list = Resolve(port);
+  if (!list) throw ETcpIpError("Non riesco a tradurre in numeri il nome host " + Hostname);
   std::unique_ptr<addrinfo, decltype(&freeaddrinfo)> guard(list, freeaddrinfo);
   int lastError = ECONNREFUSED;
   for (const addrinfo* ai = list; ai; ai = ai->ai_next) {
@@ -164,6 +160,47 @@ void T_TcpIp::Login() {
     lastError = errno;
   }
   throw ESocketError(lastError);
+}
+
+// The name service runs in the background, so that a stalled lookup obeys the
+// connect timeout and the stop flag like every other wait. A lookup that
+// cannot be cancelled keeps its request block, which the resolver still fills.
+addrinfo* T_TcpIp::Resolve(const std::string& port) {
+  struct TLookup {
+    std::string host, port;
+    addrinfo hints{};
+    gaicb request{};
+  };
+  auto* l = new TLookup{Hostname, port};
+  l->hints.ai_family = AF_UNSPEC;
+  l->hints.ai_socktype = SOCK_STREAM;
+  l->request.ar_name = l->host.c_str();
+  l->request.ar_service = l->port.c_str();
+  l->request.ar_request = &l->hints;
+  gaicb* list[] = {&l->request};
+  if (::getaddrinfo_a(GAI_NOWAIT, list, 1, nullptr) != 0) {
+    delete l;
+    return nullptr;
+  }
+  const auto until = Clock::now() + std::chrono::milliseconds(Limits.connectTimeoutMs);
+  for (;;) {
+    const int state = ::gai_error(&l->request);
+    if (state != EAI_INPROGRESS) {
+      addrinfo* result = state == 0 ? l->request.ar_result : nullptr;
+      delete l;
+      return result;
+    }
+    const bool stopped = Stop && Stop->load();
+    if (stopped || Clock::now() >= std::min(until, deadline_)) {
+      const int c = ::gai_cancel(&l->request);
+      if (c == EAI_ALLDONE && l->request.ar_result) ::freeaddrinfo(l->request.ar_result);
+      if (c != EAI_NOTCANCELED) delete l;  // else the resolver still owns it
+      if (stopped) throw EStoppedError();
+      throw ETimeoutError();
+    }
+    const timespec slice{0, SliceMs * 1000000L};
+    ::gai_suspend(list, 1, &slice);
+  }
 }
 
 void T_TcpIp::Logout() { CloseSocket(); }

@@ -115,6 +115,7 @@ protected:
 
 private:
   bool ConnectTo(const struct addrinfo* ai, const std::string& shown);
+  struct addrinfo* Resolve(const std::string& port);
   // Waits until the socket is ready for `events`; throws on timeout or stop.
   void Wait(short events, bool connecting = false);
   int RawSend(const char* data, size_t size);
