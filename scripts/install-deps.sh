@@ -8,6 +8,8 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-liberation2 fontconfig
   libssl-dev ca-certificates openssl python3 python3-aiosmtpd
+  gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-libav
+  gstreamer1.0-pulseaudio pulseaudio
 )
 missing=()
 for p in "${packages[@]}"; do

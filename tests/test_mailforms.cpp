@@ -1,5 +1,5 @@
 // The e-mail settings and user-data dialogs, and the sender page forms use for
-// web and e-mail submissions, against loopback servers.
+// web and e-mail submissions, against loopback servers, from page forms too.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -9,10 +9,15 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "formbook.h"
 #include "netserver.h"
 #include "network/formsender.h"
 #include "network/ui/formsender_qt.h"
 #include "network/ui/mailforms.h"
+#include "pageobjects/formcontrols.h"
+#include "pageobjects/zebframe.h"
+#include "pageobjects/zebframeset.h"
+#include "pageobjects/zebpage.h"
 
 namespace {
 
@@ -227,4 +232,50 @@ TEST(FormSender, MailLeavesOrIsOfferedForSaving) {
   EXPECT_EQ(f.sink.messages.back().second.rfind("L'email per autore@esempio.it non è partita (Servizio non disponibile)", 0),
             0u);
   EXPECT_EQ(f.dialogs.asked, 0);
+}
+
+TEST(FormSender, PageFormsReachTheirServers) {
+  TestServer web("http");
+  TestServer smtp("smtp");
+  DocFixture d;
+  FormBook b;
+  b.FormStart(2, web.Url("/cgi"));
+  b.Field(formrec::fkEdit, "nome", "Anna");
+  const int post = b.Button(1, "", "Invia");
+  b.FormStart(4, "autore@esempio.it");
+  b.Field(formrec::fkEdit, "citta", "Roma");
+  const int mail = b.Button(1, "", "Manda");
+  ASSERT_TRUE(d.doc->Open(b.Save(d.dir)));
+  SenderFixture f;
+  f.settings.WriteOption("email1", "lettore@esempio.it");
+  f.settings.WriteOption("smtp1", "127.0.0.1:" + std::to_string(smtp.Port()));
+  TInsiemeCornici fs;
+  fs.SetReadOnly(true);
+  fs.SetAutoJump(false);
+  fs.resize(700, 500);
+  fs.Forms().sender = &f.sender;
+  fs.SetLinkedZEBset(d.doc.get());
+  fs.SetMainPageNumber(0);
+  fs.show();
+  QApplication::processEvents();
+  auto button = [&](int index) {
+    TZEBpage* page = fs.RootFrame()->PageControl();
+    return page ? qobject_cast<TMyyButton*>(page->ControlOf(d.doc->ObjectAt(bottoneCGI, index))) : nullptr;
+  };
+  ASSERT_TRUE(button(post) && button(mail));
+  button(post)->Press();
+  ASSERT_TRUE(f.Reported());
+  EXPECT_EQ(f.sink.Texts(), (std::vector<std::string>{web.Url("/cgi") + " [200]"}));
+  ASSERT_EQ(web.Log().size(), 1u);
+  EXPECT_EQ(web.Log()[0]["body"], "nome=Anna\r\n");
+  button(mail)->Press();
+  ASSERT_TRUE(f.Reported(2));
+  EXPECT_EQ(f.status, (std::vector<std::string>{"Email inviata a autore@esempio.it"}));
+  ASSERT_EQ(smtp.Log().size(), 1u);
+  const std::string data = smtp.Log()[0]["data"];
+  EXPECT_NE(data.find("Subject: Email from: (modulo.zeb)\r\nTo: autore@esempio.it\r\n\r\ncitta=Roma\r\n"),
+            std::string::npos)
+      << data;
+  fs.SetClosing(true);
+  fs.SetLinkedZEBset(nullptr);
 }

@@ -183,6 +183,7 @@ TMainForm::~TMainForm() {
   settings_.WriteKey(ToolbarKey, "toolbar", saveState().toBase64().toStdString());
   recent_.Save(settings_);
   Editor->SetClosing(true);
+  Editor->Forms().sender = nullptr;  // the sender goes before the frame set
   Editor->SetLinkedZEBset(nullptr);
   if (splash_) delete splash_.data();
 }

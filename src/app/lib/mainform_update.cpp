@@ -35,6 +35,7 @@ void TMainForm::BuildNetworkCommands() {
   formSender_->OnStatus = [this](const std::string& text) {
     StatusBar->Panel(0)->setText(QString::fromUtf8(text.c_str()));
   };
+  Editor->Forms().sender = formSender_.get();
 }
 
 IFormSender* TMainForm::FormSender() { return formSender_.get(); }
