@@ -8,8 +8,10 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-liberation2 fontconfig
   libssl-dev ca-certificates openssl python3 python3-aiosmtpd
+  unrtf
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-libav
   gstreamer1.0-pulseaudio pulseaudio
+  poppler-utils cups printer-driver-cups-pdf
 )
 missing=()
 for p in "${packages[@]}"; do
