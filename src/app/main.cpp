@@ -3,6 +3,7 @@
 //   lectra --render FILE --page N [--width W] [--height H] [--zoom Z] --out OUT.png
 //                                    draws page N offscreen into a PNG
 //   lectra --execute "SHOW link"     hands a show request to the running reader
+//   lectra --update FILE             updates FILE from its "upgradelink" without a window
 //   lectra --print FILE [--pages I,J,K | --all] [--option NAME=VALUE]... --out OUT.pdf
 //                                    prints pages into a PDF file
 // Without a display, `lectra FILE` draws the cover page into a PNG instead.
@@ -13,11 +14,13 @@
 #include <QTimer>
 #include <cstdio>
 #include <cstdlib>
+#include <iostream>
 #include <optional>
 #include <string>
 
 #include "app/lib/mainform.h"
 #include "document/zebset.h"
+#include "network/update.h"
 #include "pageobjects/zebbox.h"
 #include "pageobjects/zebframeset.h"
 #include "platform/settings.h"
@@ -37,6 +40,7 @@ int Usage() {
                "uso: lectra [FILE] [/PAGE=n]\n"
                "     lectra --render FILE --page N [--width W] [--height H] [--zoom Z] --out OUT.png\n"
                "     lectra --execute \"SHOW link\"\n"
+               "     lectra --update FILE\n"
                "     lectra --print FILE [--pages I,J,K | --all] [--option NOME=VALORE]... --out OUT.pdf\n");
   return 2;
 }
@@ -165,6 +169,10 @@ int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
   bool render = false, print = false;
   for (const std::string& a : args) render = render || a == "--render";
+  if (!args.empty() && args[0] == "--update") {
+    if (args.size() != 2) return Usage();
+    return update::UpdateWithoutWindow(args[1], std::cout, std::cerr, TNetLimits::FromEnvironment());
+  }
   for (const std::string& a : args) print = print || a == "--print";
   if (!args.empty() && args[0] == "--execute") {
     QCoreApplication app(argc, argv);
