@@ -4,6 +4,7 @@
 // Prints each figure with its goal.
 #include <algorithm>
 #include <chrono>
+#include <ctime>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -25,7 +26,16 @@
 #include "text/markup.h"
 #include "text/paragraph.h"
 
-using Clock = std::chrono::steady_clock;
+// Time this thread spent on the CPU: on a shared machine the wall clock
+// also counts the time other programs held the CPU.
+struct Clock {
+  using time_point = std::chrono::nanoseconds;
+  static time_point now() {
+    timespec ts{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+    return std::chrono::nanoseconds(int64_t(ts.tv_sec) * 1000000000 + ts.tv_nsec);
+  }
+};
 
 namespace {
 
@@ -224,6 +234,32 @@ int main(int argc, char** argv) {
     relayoutMs = std::min(relayoutMs, Ms(t0, Clock::now()));
   }
 
+  // The limit to approach: a bare break loop over the cached widths (breaks
+  // where a character does not fit, no break points, no line records).
+  double bareMs = 1e9;
+  long bareLines = 0;
+  for (int round = 0; round < 10; ++round) {
+    const auto t0 = Clock::now();
+    long count = 0;
+    for (auto& p : paras) {
+      int remaining = 700 - p->LeftMargin(ctx) - p->RightMargin(ctx);
+      const int full = remaining;
+      const size_t n = p->text.size();
+      const TCharRec* chars = p->chars.data();
+      for (size_t i = 0; i < n; ++i) {
+        const int w = chars[i].width;
+        if (remaining - w > 0) {
+          remaining -= w;
+        } else {
+          remaining = full - w;
+          ++count;
+        }
+      }
+    }
+    bareMs = std::min(bareMs, Ms(t0, Clock::now()));
+    bareLines += count;
+  }
+
   // (d) One 800 x 1000 screen: the paragraphs that meet it, drawn on an image.
   QImage screen(800, 1000, QImage::Format_ARGB32_Premultiplied);
   double screenMs = 1e9;
@@ -243,15 +279,19 @@ int main(int argc, char** argv) {
 
   std::printf("\n");
   Report("(a) first layout, first run in the process", coldMs, "ms");
+  Report("    first run beyond the best of 5", coldMs - ourMs, "ms", "< 30 ms", coldMs - ourMs < 30);
   Report("(a) first layout, new font cache, best of 5", ourMs, "ms");
   Report("    of which reading the markup", readMs, "ms");
   Report("    reading with a fixed-width canvas instead", fixedReadMs, "ms");
   Report("(b) QTextDocument build", qtBuildMs, "ms");
   Report("(b) QTextDocument layout", qtLayoutMs, "ms");
   const double ratio = (qtBuildMs + qtLayoutMs) / ourMs;
-  Report("(b) QTextDocument build+layout / our first layout", ratio, "x", ">= 10x", ratio >= 10);
+  Report("(b) QTextDocument build+layout / our first layout", ratio, "x", ">= 20x", ratio >= 20);
   Report("(b) QTextDocument layout alone / our first layout", qtLayoutMs / ourMs, "x");
-  Report("(c) relayout 800 -> 700 px", relayoutMs, "ms", "< 10 ms", relayoutMs < 10);
+  Report("(c) relayout 800 -> 700 px", relayoutMs, "ms", "< 5 ms", relayoutMs < 5);
+  Report("    bare break loop over the widths", bareMs, "ms");
+  Report("    relayout / bare break loop", relayoutMs / bareMs, "x");
+  std::printf("    (%ld lines in the bare loop)\n", bareLines / 10);
   Report("(d) one 800x1000 screen drawn", screenMs, "ms", "< 2 ms", screenMs < 2);
   return 0;
 }

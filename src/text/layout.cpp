@@ -39,6 +39,7 @@ public:
     const int indent = p_.Indent();
     StartLine(0, laterWidth_ - indent, left_ + indent);
     const int n = static_cast<int>(p_.text.size());
+    lines_.reserve(std::max<size_t>(p_.lines.size(), 1));
     for (int i = 0; i < n; ++i) {
       if (p_.chars[i].object >= 0) MeasureObject(i);
       if (remaining_ - p_.chars[i].width > 0) {
@@ -87,7 +88,7 @@ private:
 
   void Add(int i) {
     TCharRec& c = p_.chars[i];
-    c.display = c.width;  // justification is laid out afresh
+    if (c.display != c.width) c.display = c.width;  // justification is laid out afresh; clean lines stay clean
     remaining_ -= c.width;
     ++cur_.count;
     if (remaining_ < 0) ctx_.widest = std::max(ctx_.widest, W_ - remaining_);
