@@ -17,6 +17,7 @@
 #include "document/zebset.h"
 #include "pageobjects/zebbox.h"
 #include "pageobjects/zebframeset.h"
+#include "platform/pngwrite.h"
 #include "platform/settings.h"
 #include "platform/system.h"
 
@@ -99,7 +100,7 @@ int Render(const TRenderArgs& a) {
     frames.show();
     frames.SetMainPageNumber(page);
     Settle();
-    if (!frames.grab().save(QString::fromStdString(a.out), "PNG")) {
+    if (!WritePagePng(frames.grab().toImage(), a.out)) {
       sink.Message(TMsgKind::Error, "Scrittura non riuscita: " + a.out);
       status = 1;
     }
