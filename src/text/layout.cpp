@@ -21,10 +21,12 @@ namespace {
 
 constexpr int kNoDescent = INT_MIN / 2;
 
-// Breaks a paragraph into lines for ctx.layoutWidth in one pass over its
-// characters. A line's maximum ascent is a running maximum: it grows with
-// every character added, also with those that a break later carries to the
-// next line; its depth below the baseline counts only its own characters.
+// Breaks a paragraph into lines for ctx.layoutWidth. A line's maximum ascent
+// is a running maximum: it counts every character added to the line, also
+// those that a break later carries to the next line; its depth below the
+// baseline counts only its own characters. The loop over the characters only
+// adds widths; heights are taken when a line ends, over its characters that
+// are still in the cache.
 class TLineBreaker {
 public:
   TLineBreaker(TZEBparag& p, TTextContext& ctx, int y0) : p_(p), ctx_(ctx), y0_(y0) {
@@ -45,7 +47,10 @@ public:
       if (remaining_ - p_.chars[i].width > 0) {
         Add(i);
       } else if (cur_.count > 0) {
-        if (bp_ < 0 && p_.text[i - 1] == ' ') SetBreakPoint(i);
+        if (bp_ < 0 && p_.text[i - 1] == ' ') {
+          bp_ = i;
+          bpRemaining_ = remaining_;
+        }
         if (bp_ >= 0) BreakAndCarry(i);
         Add(i);  // without a break point the word stays whole and overflows
       } else {
@@ -53,13 +58,13 @@ public:
         Add(i);
         remaining_ = 0;
         if (i < n - 1) {
-          EndLine(0, false);
+          EndLine(0, false, i + 1);
           StartLine(i + 1, laterWidth_, left_);
         }
       }
     }
     cur_.count = n - cur_.first;
-    EndLine(std::max(remaining_, 0), true);
+    EndLine(std::max(remaining_, 0), true, n);
     return std::move(lines_);
   }
 
@@ -70,35 +75,18 @@ private:
     cur_.xStart = xStart;
     if (!lines_.empty()) cur_.y = lines_.back().y + lines_.back().height;
     lineWidth_ = remaining_ = width;
-    descent_ = sinceDescent_ = kNoDescent;
-    sinceAscent_ = 0;
     bp_ = -1;
     bpRemaining_ = 0;
-    bpDescent_ = kNoDescent;
-    hasObjects_ = false;
-  }
-
-  void SetBreakPoint(int at) {
-    bp_ = at;
-    bpRemaining_ = remaining_;
-    bpDescent_ = descent_;
-    sinceAscent_ = 0;
-    sinceDescent_ = kNoDescent;
   }
 
   void Add(int i) {
-    TCharRec& c = p_.chars[i];
-    if (c.display != c.width) c.display = c.width;  // justification is laid out afresh; clean lines stay clean
-    remaining_ -= c.width;
+    remaining_ -= p_.chars[i].width;
     ++cur_.count;
     if (remaining_ < 0) ctx_.widest = std::max(ctx_.widest, W_ - remaining_);
-    const int below = c.height - c.ascent;
-    cur_.maxAscent = std::max(cur_.maxAscent, c.ascent);
-    descent_ = std::max(descent_, below);
-    sinceAscent_ = std::max(sinceAscent_, c.ascent);
-    sinceDescent_ = std::max(sinceDescent_, below);
-    hasObjects_ = hasObjects_ || c.object >= 0;
-    if (p_.text[i] == ' ') SetBreakPoint(i + 1);
+    if (p_.text[i] == ' ') {
+      bp_ = i + 1;
+      bpRemaining_ = remaining_;
+    }
   }
 
   // Ends the line at the break point; the characters after it move to a new
@@ -106,14 +94,26 @@ private:
   void BreakAndCarry(int i) {
     const int bp = bp_;
     cur_.count = bp - cur_.first;
-    descent_ = bpDescent_;
-    EndLine(std::max(bpRemaining_, 0), false);
+    EndLine(std::max(bpRemaining_, 0), false, i);
     StartLine(bp, laterWidth_, left_);
     for (int k = bp; k < i; ++k) Add(k);
   }
 
-  void EndLine(int R, bool last) {
-    const int h = cur_.count > 0 ? std::max(cur_.maxAscent + descent_, 0) : 0;
+  // `added` ends the characters that were added to the line, carried ones included.
+  void EndLine(int R, bool last, int added) {
+    const int end = cur_.first + cur_.count;
+    bool objects = false;
+    int ascent = 0, descent = kNoDescent;
+    for (int k = cur_.first; k < end; ++k) {
+      TCharRec& c = p_.chars[k];
+      ascent = std::max(ascent, c.ascent);
+      descent = std::max(descent, c.height - c.ascent);
+      objects = objects || c.object >= 0;
+      if (c.display != c.width) c.display = c.width;  // justification is laid out afresh
+    }
+    for (int k = end; k < added; ++k) ascent = std::max(ascent, p_.chars[k].ascent);
+    cur_.maxAscent = ascent;
+    const int h = cur_.count > 0 ? std::max(ascent + descent, 0) : 0;
     cur_.height = h > 0 ? h : p_.defaultLineHeight;
     cur_.shift = 0;
     if (alignment_ == 1) cur_.shift = R;
@@ -121,7 +121,7 @@ private:
     if (alignment_ == 3 && !last) R = Justify(R);
     cur_.used = lineWidth_ - R;
     if (lineHeight_ > 0) cur_.height = lineHeight_;
-    if (hasObjects_) PlaceObjects();
+    if (objects) PlaceObjects();
     lines_.push_back(cur_);
   }
 
@@ -170,10 +170,7 @@ private:
   std::vector<TZEBline> lines_;
   TZEBline cur_;
   int lineWidth_ = 0, remaining_ = 0;
-  int descent_ = kNoDescent;                    // deepest of the line's characters below the baseline
-  int sinceAscent_ = 0, sinceDescent_ = kNoDescent;  // of the characters since the break point
-  int bp_ = -1, bpRemaining_ = 0, bpDescent_ = kNoDescent;  // break point, the room and depth there
-  bool hasObjects_ = false;
+  int bp_ = -1, bpRemaining_ = 0;  // break point and the room left there
 };
 
 }  // namespace
