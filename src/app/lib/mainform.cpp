@@ -22,6 +22,7 @@
 #include "document/pathutil.h"
 #include "document/strutil.h"
 #include "pageobjects/zebbox.h"
+#include "printing/pagesetup.h"
 #include "platform/system.h"
 #include "shell/qtshell.h"
 
@@ -102,6 +103,7 @@ TMainForm::TMainForm(TMainFormOptions options, QWidget* parent)
   BuildToolbars();
   BuildMenus();
   BuildPopupMenu();
+  SetUpPrinting();
   const std::string bars = settings_.ReadKey(ToolbarKey, "toolbar");
   if (bars != "notfound" && !bars.empty()) restoreState(QByteArray::fromBase64(QByteArray::fromStdString(bars)));
 
