@@ -301,3 +301,31 @@ TEST(FormControls, TabOrderNetworkModesAndSaving) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(FormSubmit, EveryByteAndHugeFields) {
+  DocFixture f;
+  FormBook b;
+  b.FormStart(2, "http://esempio.it/x");
+  std::string all;
+  for (int c = 1; c < 256; ++c) all += char(c);
+  int edit = b.Field(formrec::fkEdit, all.substr(0, 79), all.substr(100, 71));
+  auto& rec = b.w.RecordOf(inputStat, edit);
+  rec[formrec::SizeChars] = 255;
+  b.Field(formrec::fkMemo, "memo", "");
+  b.w.RecordOf(inputStat, 1)[formrec::MemoRows] = 255;
+  b.w.RecordOf(inputStat, 1)[formrec::MemoCols] = 255;
+  int send = b.Button(1, "", "");
+  ASSERT_TRUE(f.doc->Open(b.Save(f.dir)));
+  Page page(*f.doc->Page(0));
+  TFormAction a = PressFormButton(page.items, page.IndexOf(bottoneCGI, send), "m");
+  ASSERT_EQ(a.kind, TFormAction::Http);
+  // Every byte outside the kept set became "%xx": the text is printable ASCII.
+  EXPECT_TRUE(std::all_of(a.text.begin(), a.text.end(),
+                          [](char c) { return c == '\r' || c == '\n' || (c >= 32 && c < 127); }));
+  EXPECT_NE(a.text.find("%01%02%03"), std::string::npos);
+  EXPECT_NE(a.text.find("%ff"), std::string::npos);
+}
+
+}  // namespace
