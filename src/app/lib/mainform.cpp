@@ -96,12 +96,14 @@ TMainForm::TMainForm(TMainFormOptions options, QWidget* parent)
   recent_.Load(settings_);
 
   BuildPanels();
+  BuildContentsPanel();
   StatusBar = new TMainStatusBar(this);
   StatusBar->setObjectName("StatusBar");
   statusBar()->addWidget(StatusBar, 1);
   BuildToolbars();
   BuildMenus();
   BuildPopupMenu();
+  BuildSearchCommands();
   const std::string bars = settings_.ReadKey(ToolbarKey, "toolbar");
   if (bars != "notfound" && !bars.empty()) restoreState(QByteArray::fromBase64(QByteArray::fromStdString(bars)));
 

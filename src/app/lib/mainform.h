@@ -26,6 +26,8 @@ class QPlainTextEdit;
 class QSplitter;
 class QToolBar;
 class TFabout;
+class TFcerca;
+class TZEBorderedTree;
 class TBoxSink;
 
 // The status bar: three panels, or one simple panel while a hint is shown.
@@ -81,6 +83,8 @@ public:
   QWidget* PanelSottoInsiemeCornici = nullptr;
   QSplitter* PanelSplitter = nullptr;
   QPlainTextEdit* RemarkMemo = nullptr;
+  TZEBorderedTree* TreeView = nullptr;
+  QPointer<TFcerca> Fcerca;
   TMainStatusBar* StatusBar = nullptr;
   QMenu* MenuFile = nullptr;
   QMenu* PopupMenuTesto = nullptr;
@@ -120,6 +124,15 @@ public:
   void EditorDoLink(QObject* sender, QObject* obj, TZEBoggetto* aogg);
   void EditorDropFile(const std::vector<std::string>& files);
   void AppShowHint(const QString& hint);
+  // mainform_search.cpp
+  void SeeTree1Click();
+  void CercaKeyButtonClick();
+  void CercaperparolachiaveClick();
+  void Cercasostituisci1Click();
+  void Cercaconoperatori1Click();
+  void Ripetiultimaricerca1Click();
+  void Ripetinellipertesto1Click();
+  TFcerca* SearchWindow();
 
   // ---- Start-up and presentation.
   // Chooses and opens the ebook; run once, when the event loop starts.
@@ -157,7 +170,7 @@ public:
   bool OpenEbookFile(const std::string& path) override;
   void ShowPageWithLayout(int page) override;
   void CloseMainWindow() override;
-  void ShowKeywordSearch() override {}
+  void ShowKeywordSearch() override;
   void ShowPrintDialog() override {}
   void ShowUserDataDialog() override {}
   void BusyCursor(bool on) override;
@@ -174,6 +187,10 @@ protected:
 
 private:
   void BuildPanels();
+  // mainform_search.cpp
+  void BuildContentsPanel();
+  void BuildSearchCommands();
+  void EbookOpenedForSearch();
   // Built in mainform_menus.cpp.
   void BuildMenus();
   void BuildFileMenu();
@@ -234,6 +251,7 @@ private:
   bool loadingRemark_ = false;
 
   QTimer presentationTimer_;
+  QTimer treeTimer_;  // shows the page of the chosen contents node
   int pendingPage_ = -1;
   int presentationMode_ = 0;
   std::string rdwindow_;
