@@ -92,7 +92,7 @@ TMainForm::TMainForm(TMainFormOptions options, QWidget* parent)
   settings_.WriteOption("skin", "0");
   // A cache of a few thousand decoded pictures is as far as a setting may go.
   const int cache = settings_.ReadOptionNum("maxCacheImg", -1);
-  if (cache > 0) mainZEBset->MaxCacheImg = std::min(cache, 5000);
+  if (cache > 0) mainZEBset->Images().MaxCacheImg = std::min(cache, 5000);
   recent_.Load(settings_);
 
   BuildPanels();
