@@ -6,8 +6,10 @@
 
 namespace {
 
-// Copies the text between tags of t to out.
-void StripTags(std::string_view t, bool levelOne, std::string& out) {
+// Copies the text between tags of t to out, which has room for t.size()
+// bytes: no tag gives more bytes than it takes. Returns the bytes written.
+size_t StripTags(std::string_view t, bool levelOne, char* out) {
+  char* w = out;
   size_t i = 0;
   auto skipPast = [&](std::string_view end) {
     const size_t e = t.find(end, i);
@@ -16,7 +18,8 @@ void StripTags(std::string_view t, bool levelOne, std::string& out) {
   while (i < t.size()) {
     const void* lt = std::memchr(t.data() + i, '<', t.size() - i);
     const size_t at = lt ? static_cast<size_t>(static_cast<const char*>(lt) - t.data()) : t.size();
-    out.append(t.data() + i, at - i);
+    std::memcpy(w, t.data() + i, at - i);
+    w += at - i;
     i = at;
     if (i >= t.size()) break;
     const char k = i + 1 < t.size() ? t[i + 1] : '\0';
@@ -27,15 +30,17 @@ void StripTags(std::string_view t, bool levelOne, std::string& out) {
     }
     const size_t gt = t.find('>', i);
     i = gt == std::string_view::npos ? t.size() : gt + 1;
-    if (!levelOne && k == 'Z') out += "\r\n";
+    if (!levelOne && k == 'Z') {  // "<Z" is at least two bytes
+      *w++ = '\r';
+      *w++ = '\n';
+    }
   }
+  return static_cast<size_t>(w - out);
 }
 
-// Decodes references in out[from..] in place (a reference never grows) and folds.
-void DecodeAndFold(std::string& out, size_t from, const TFoldTable* fold) {
-  char* s = out.data();
-  const size_t n = out.size();
-  size_t r = from, w = from;
+// Decodes references in s[0..n) in place (a reference never grows) and folds.
+size_t DecodeAndFold(char* s, size_t n, const TFoldTable* fold) {
+  size_t r = 0, w = 0;
   while (r < n) {
     if (s[r] != '&') {
       const char c = s[r++];
@@ -47,15 +52,20 @@ void DecodeAndFold(std::string& out, size_t from, const TFoldTable* fold) {
     r += used ? used : 1;
     s[w++] = static_cast<char>(fold ? (*fold)[c] : c);
   }
-  out.resize(w);
+  return w;
 }
 
 }  // namespace
 
-size_t AppendPlainText(std::string_view markup, bool levelOne, const TFoldTable* fold, std::string& out) {
+size_t PlainTextInto(std::string_view markup, bool levelOne, const TFoldTable* fold, char* out) {
   if (const size_t z = markup.find('\0'); z != std::string_view::npos) markup = markup.substr(0, z);
+  return DecodeAndFold(out, StripTags(markup, levelOne, out), fold);
+}
+
+size_t AppendPlainText(std::string_view markup, bool levelOne, const TFoldTable* fold, std::string& out) {
   const size_t start = out.size();
-  StripTags(markup, levelOne, out);
-  DecodeAndFold(out, start, fold);
-  return out.size() - start;
+  out.resize(start + markup.size());
+  const size_t n = PlainTextInto(markup, levelOne, fold, out.data() + start);
+  out.resize(start + n);
+  return n;
 }

@@ -18,6 +18,9 @@
 //   are decoded first, so "&#200;" folds like the letter itself).
 // Returns the number of bytes appended.
 size_t AppendPlainText(std::string_view markup, bool levelOne, const TFoldTable* fold, std::string& out);
+// The same into a buffer of at least markup.size() bytes (the plain text is
+// never longer than its markup); returns the bytes written.
+size_t PlainTextInto(std::string_view markup, bool levelOne, const TFoldTable* fold, char* out);
 
 inline std::string PlainTextOf(std::string_view markup, bool levelOne, const TFoldTable* fold = nullptr) {
   std::string out;

@@ -25,31 +25,39 @@ void TPlainTextCache::Clear() {
   forms_[1].reset();
   reserved_ = textBytes_ = 0;
   scratch_ = std::string();
+  markup_ = std::string();
 }
 
-void TPlainTextCache::Extract(int page, TTextForm form, std::string& out) const {
+// The page's markup, read into one buffer reused from page to page.
+std::string_view TPlainTextCache::Markup(TZEBtesto& p) {
+  TPayload& pl = p.MainRef();
+  if (pl.mem) return *pl.mem;
+  if (pl.filePos < 0 || pl.size == 0) return {};
+  markup_.resize(pl.size);
+  if (!doc_.ReadFile(pl.filePos, markup_.data(), pl.size)) return {};
+  return markup_;
+}
+
+void TPlainTextCache::Extract(int page, TTextForm form, std::string& out) {
   out.clear();
   TZEBtesto* p = doc_.Page(page);
   if (!p || !p->HasMainPayload()) return;
   const TFoldTable* fold = form == TTextForm::Folded ? &doc_.CodePage().FoldTable() : nullptr;
-  AppendPlainText(p->MainPayload(), p->Rec().Byte(195) == 1, fold, out);
+  AppendPlainText(Markup(*p), p->Rec().Byte(195) == 1, fold, out);
 }
 
-// Copies text into the form's blocks; null when the budget does not allow it.
-const char* TPlainTextCache::Keep(TFormStore& f, std::string_view text) {
-  if (f.blocks.empty() || f.used + text.size() > f.sizes.back()) {
-    const size_t size = std::max(BlockSize, text.size());
-    if (reserved_ + size > budget_) return nullptr;
-    f.blocks.push_back(std::make_unique_for_overwrite<char[]>(size));
-    f.sizes.push_back(size);
+// Room for `size` bytes at the end of the form's blocks (not yet counted as
+// used); null when the budget does not allow it.
+char* TPlainTextCache::Room(TFormStore& f, size_t size) {
+  if (f.blocks.empty() || f.used + size > f.sizes.back()) {
+    const size_t block = std::max(BlockSize, size);
+    if (reserved_ + block > budget_) return nullptr;
+    f.blocks.push_back(std::make_unique_for_overwrite<char[]>(block));
+    f.sizes.push_back(block);
     f.used = 0;
-    reserved_ += size;
+    reserved_ += block;
   }
-  char* at = f.blocks.back().get() + f.used;
-  std::memcpy(at, text.data(), text.size());
-  f.used += text.size();
-  textBytes_ += text.size();
-  return at;
+  return f.blocks.back().get() + f.used;
 }
 
 bool TPlainTextCache::Kept(int page, TTextForm form) const {
@@ -75,11 +83,28 @@ std::string_view TPlainTextCache::Text(int page, TTextForm form) {
     const TSlot& o = other->slots[static_cast<size_t>(page)];
     scratch_.assign(other->blocks[o.block].get() + o.offset, o.length);
     doc_.CodePage().Fold(scratch_);
+  } else if (s.block == kNotBuilt) {
+    // Straight into the cache when there is room for the whole markup.
+    TZEBtesto* p = doc_.Page(page);
+    const std::string_view markup = p && p->HasMainPayload() ? Markup(*p) : std::string_view();
+    if (char* at = Room(*f, markup.size())) {
+      const TFoldTable* fold = form == TTextForm::Folded ? &doc_.CodePage().FoldTable() : nullptr;
+      const size_t n = PlainTextInto(markup, p->Rec().Byte(195) == 1, fold, at);
+      f->used += n;
+      textBytes_ += n;
+      s = TSlot{static_cast<uint32_t>(f->blocks.size() - 1),
+                static_cast<uint32_t>(at - f->blocks.back().get()), static_cast<uint32_t>(n)};
+      return {at, n};
+    }
+    Extract(page, form, scratch_);
   } else {
     Extract(page, form, scratch_);
   }
   if (s.block == kNotBuilt && scratch_.size() <= UINT32_MAX) {
-    if (const char* at = Keep(*f, scratch_)) {
+    if (char* at = Room(*f, scratch_.size())) {
+      std::memcpy(at, scratch_.data(), scratch_.size());
+      f->used += scratch_.size();
+      textBytes_ += scratch_.size();
       s = TSlot{static_cast<uint32_t>(f->blocks.size() - 1),
                 static_cast<uint32_t>(at - f->blocks.back().get()), static_cast<uint32_t>(scratch_.size())};
       return {at, scratch_.size()};

@@ -17,6 +17,7 @@
 #include <vector>
 
 class TZEBset;
+class TZEBtesto;
 
 enum class TTextForm { Plain = 0, Folded = 1 };
 
@@ -47,12 +48,13 @@ private:
   };
   struct TFormStore;
 
-  void Extract(int page, TTextForm form, std::string& out) const;
-  const char* Keep(TFormStore& f, std::string_view text);
+  void Extract(int page, TTextForm form, std::string& out);
+  std::string_view Markup(TZEBtesto& page);
+  char* Room(TFormStore& f, size_t size);
 
   TZEBset& doc_;
   size_t budget_;
   size_t reserved_ = 0, textBytes_ = 0;
   std::unique_ptr<TFormStore> forms_[2];
-  std::string scratch_;
+  std::string scratch_, markup_;
 };

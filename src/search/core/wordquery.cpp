@@ -2,6 +2,10 @@
 
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace {
 
 void FoldInPlace(std::string& s, const TFoldTable& fold) {
@@ -48,8 +52,45 @@ TQueryTerms PrepareQuery(const TWordQuery& q, const TFoldTable& fold) {
   return t;
 }
 
+namespace {
+
+#if defined(__SSE2__)
+// Sixteen positions at a time: a candidate has the word's first byte at i and
+// its last byte at i + m - 1; only candidates are compared in full. Ordinary
+// text makes few candidates, however common the word's letters are.
+size_t VectorFind(const char* s, size_t n, const char* w, size_t m) {
+  const __m128i first = _mm_set1_epi8(w[0]);
+  const __m128i last = _mm_set1_epi8(w[m - 1]);
+  size_t i = 0;
+  for (; i + m - 1 + 16 <= n; i += 16) {
+    const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
+    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i + m - 1));
+    unsigned mask = static_cast<unsigned>(
+        _mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(a, first), _mm_cmpeq_epi8(b, last))));
+    while (mask) {
+      const unsigned bit = static_cast<unsigned>(__builtin_ctz(mask));
+      if (std::memcmp(s + i + bit + 1, w + 1, m - 2) == 0) return i + bit;
+      mask &= mask - 1;
+    }
+  }
+  for (; i + m <= n; ++i)
+    if (s[i] == w[0] && std::memcmp(s + i, w, m) == 0) return i;
+  return std::string_view::npos;
+}
+#endif
+
+}  // namespace
+
 size_t FirstOccurrence(std::string_view text, std::string_view word) {
   if (word.empty() || word.size() > text.size()) return std::string_view::npos;
+  if (word.size() == 1) {
+    const void* p = std::memchr(text.data(), word[0], text.size());
+    return p ? static_cast<size_t>(static_cast<const char*>(p) - text.data()) : std::string_view::npos;
+  }
+#if defined(__SSE2__)
+  // Long words: memmem's skipping wins over looking at every position.
+  if (word.size() < 16) return VectorFind(text.data(), text.size(), word.data(), word.size());
+#endif
   const void* p = memmem(text.data(), text.size(), word.data(), word.size());
   return p ? static_cast<size_t>(static_cast<const char*>(p) - text.data()) : std::string_view::npos;
 }
