@@ -69,7 +69,7 @@ TFcerca::TFcerca(TFcercaHost host, QWidget* parent)
   scanTimer_.setInterval(0);
   connect(&scanTimer_, &QTimer::timeout, this, &TFcerca::ScanSlice);
   for (QComboBox* c : {Edit2, Edit3, Edit5, Edit6}) ReadHistory(c);
-  resize(520, 560);
+  resize(640, 560);
   if (parent) move(parent->geometry().right() - width() + 40, parent->geometry().top() + 60);
 }
 
@@ -174,7 +174,9 @@ QWidget* TFcerca::BuildWordTab() {
   ZEBListViewPagPar->setHeaderLabels({"Titolo", "Dimensione", "Nome file", " pag.", "", "Volte", "Testo"});
   ZEBListViewPagPar->header()->setSectionResizeMode(0, QHeaderView::Interactive);
   ZEBListViewPagPar->header()->setSectionResizeMode(6, QHeaderView::Stretch);
-  ZEBListViewPagPar->setColumnWidth(0, 150);
+  ZEBListViewPagPar->setColumnWidth(0, 160);
+  ZEBListViewPagPar->setColumnWidth(3, 45);
+  ZEBListViewPagPar->setColumnWidth(5, 45);
   ZEBListViewPagPar->SetLinkedZEBset(host_.document);
   l->addWidget(ZEBListViewPagPar, 1);
 
