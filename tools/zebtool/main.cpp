@@ -7,6 +7,7 @@
 #include <nlohmann/json.hpp>
 
 #include "build.h"
+#include "formcmds.h"
 #include "searchcmds.h"
 #include "textcmds.h"
 #include "document/strutil.h"
@@ -25,7 +26,8 @@ int Usage() {
       "             markup FILE PAGE | seq FILE PAGE | extract FILE ID OUT | picture FILE ID |\n"
       "             link FILE LINK | paragraphs FILE PAGE | layout FILE PAGE --width W [--zoom Z] |\n"
       "             rewrite FILE PAGE | build MANIFEST OUT | toc FILE | keywords FILE |\n"
-      "             search FILE WORD [--and A] [--or O] [--or-and B] [--case-sensitive] [--from N] [--all]\n",
+      "             search FILE WORD [--and A] [--or O] [--or-and B] [--case-sensitive] [--from N] [--all] |\n"
+      "             submit FILE PAGE BUTTON [--value N=T] [--check N] [--uncheck N] [--select N=I]\n",
       stderr);
   return 2;
 }
@@ -116,6 +118,7 @@ int Run(int argc, char** argv) {
   if (argc < 3) return Usage();
   const std::string cmd = argv[1];
   if (cmd == "build") return argc == 4 ? RunBuild(argv[2], argv[3]) : Usage();
+  if (cmd == "submit") return RunSubmit(argc, argv);
   if (IsSearchCommand(cmd)) {
     const int status = RunSearchCommand(argc, argv);
     return status == 2 ? Usage() : status;
