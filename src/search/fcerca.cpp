@@ -70,7 +70,12 @@ TFcerca::TFcerca(TFcercaHost host, QWidget* parent)
   connect(&scanTimer_, &QTimer::timeout, this, &TFcerca::ScanSlice);
   for (QComboBox* c : {Edit2, Edit3, Edit5, Edit6}) ReadHistory(c);
   resize(640, 560);
-  if (parent) move(parent->geometry().right() - width() + 40, parent->geometry().top() + 60);
+  const std::string left = host_.settings ? host_.settings->ReadSub("forms", "Fcerca.Left") : std::string();
+  const std::string top = host_.settings ? host_.settings->ReadSub("forms", "Fcerca.Top") : std::string();
+  bool okLeft = false, okTop = false;
+  const int x = QString::fromStdString(left).toInt(&okLeft), y = QString::fromStdString(top).toInt(&okTop);
+  if (okLeft && okTop) move(x, y);  // where the reader left it last time
+  else if (parent) move(parent->geometry().right() - width() + 40, parent->geometry().top() + 60);
 }
 
 TFcerca::~TFcerca() = default;
