@@ -7,6 +7,7 @@
 #include <nlohmann/json.hpp>
 
 #include "build.h"
+#include "copycmds.h"
 #include "formcmds.h"
 #include "searchcmds.h"
 #include "textcmds.h"
@@ -27,6 +28,8 @@ int Usage() {
       "             link FILE LINK | paragraphs FILE PAGE | layout FILE PAGE --width W [--zoom Z] |\n"
       "             rewrite FILE PAGE | build MANIFEST OUT | toc FILE | keywords FILE |\n"
       "             search FILE WORD [--and A] [--or O] [--or-and B] [--case-sensitive] [--from N] [--all] |\n"
+      "             copy FILE PAGE [--from P --to Q] --format text|rtf|html |\n"
+      "             export FILE OUT-FOLDER [--format html|text|rtf] |\n"
       "             submit FILE PAGE BUTTON [--value N=T] [--check N] [--uncheck N] [--select N=I]\n",
       stderr);
   return 2;
@@ -118,6 +121,10 @@ int Run(int argc, char** argv) {
   if (argc < 3) return Usage();
   const std::string cmd = argv[1];
   if (cmd == "build") return argc == 4 ? RunBuild(argv[2], argv[3]) : Usage();
+  if (cmd == "copy" || cmd == "export") {
+    const int status = argc >= 4 ? RunCopyCommands(argc, argv) : -1;
+    return status < 0 ? Usage() : status;
+  }
   if (cmd == "submit") return RunSubmit(argc, argv);
   if (IsSearchCommand(cmd)) {
     const int status = RunSearchCommand(argc, argv);
