@@ -15,7 +15,7 @@
 #include <fcntl.h>
 
 #include "document/zebset.h"
-#include "document/zebwriter.h"
+#include "benchbook.h"
 
 using Clock = std::chrono::steady_clock;
 
@@ -23,29 +23,6 @@ namespace {
 
 double Ms(Clock::time_point a, Clock::time_point b) {
   return std::chrono::duration<double, std::milli>(b - a).count();
-}
-
-void Build(const std::string& path) {
-  TZebWriter w;
-  w.SetTitle("Banco di prova");
-  const int pages = 20000, links = 40000, pictures = 500;
-  for (int i = 0; i < links; ++i) w.AddInternetLink("http://example.org/pagina/" + std::to_string(i));
-  std::vector<uint8_t> picture(100 * 1024);
-  for (size_t i = 0; i < picture.size(); ++i) picture[i] = static_cast<uint8_t>(i * 31 + 7);
-  for (int i = 0; i < pictures; ++i) w.AddPicture("figura " + std::to_string(i), "f.jpg", picture);
-  std::string filler;
-  while (filler.size() < 2400) filler += "Testo di prova della pagina, con parole &egrave; accenti. ";
-  for (int i = 0; i < pages; ++i) {
-    char ref[40];
-    std::string text = "<Z S0 >Pagina " + std::to_string(i) + " ";
-    for (int l = 0; l < 2; ++l) {
-      std::snprintf(ref, sizeof ref, "<$%08X>", MakeId(internetLink, (2 * i + l) % links));
-      text += std::string(ref) + "collegamento<%> ";
-    }
-    text += "<Z S0 >" + filler;
-    w.AddPage("Pagina " + std::to_string(i), text, 1, i);
-  }
-  w.Save(path);
 }
 
 double ReadWholeFile(const std::string& path) {
@@ -99,19 +76,7 @@ int Measure(const std::string& path) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::string path = argc > 1 ? argv[1] : "/tmp/lectra-bench.zeb";
-  if (!std::filesystem::exists(path)) {
-    std::printf("building %s ...\n", path.c_str());
-    std::fflush(stdout);
-    // Built in a child process, so that building leaves no trace in this
-    // process's peak memory.
-    pid_t child = fork();
-    if (child == 0) {
-      Build(path);
-      _exit(0);
-    }
-    int status = 0;
-    if (child < 0 || waitpid(child, &status, 0) < 0 || !WIFEXITED(status) || WEXITSTATUS(status) != 0) return 1;
-  }
+  const std::string path = argc > 1 ? argv[1] : kBenchBook;
+  if (!EnsureBenchBook(path)) return 1;
   return Measure(path);
 }

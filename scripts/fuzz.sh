@@ -1,14 +1,17 @@
 #!/usr/bin/env bash
-# Fuzzes opening ebooks with libFuzzer under AddressSanitizer and UBSan.
-#   scripts/fuzz.sh [SECONDS]
+# Fuzzes with libFuzzer under AddressSanitizer and UBSan: opening ebooks
+# (fuzz_open, the default) or the contents tree and the search (fuzz_search).
+#   scripts/fuzz.sh [SECONDS] [TARGET]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-600}
+target=${2:-fuzz_open}
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DLECTRA_TESTS=OFF -DLECTRA_BENCH=OFF -DLECTRA_SAMPLE=OFF -DLECTRA_FUZZ=ON \
   -DCMAKE_CXX_FLAGS="-fsanitize=address,undefined,fuzzer-no-link -fno-sanitize-recover=undefined" >/dev/null
-cmake --build build-fuzz --target fuzz_open
-mkdir -p build-fuzz/corpus
-cp -n fuzz/corpus/* build-fuzz/corpus/ 2>/dev/null || true
-build-fuzz/bin/fuzz_open build-fuzz/corpus -rss_limit_mb=2048 -malloc_limit_mb=1024 \
+cmake --build build-fuzz --target "$target"
+corpus=build-fuzz/corpus; [ "$target" = fuzz_open ] || corpus=build-fuzz/corpus-$target
+mkdir -p "$corpus"
+if [ "$target" = fuzz_open ]; then cp -n fuzz/corpus/* "$corpus"/ 2>/dev/null || true; fi
+build-fuzz/bin/"$target" "$corpus" -rss_limit_mb=2048 -malloc_limit_mb=1024 \
   -max_len=65536 -max_total_time="$seconds" -print_final_stats=1

@@ -143,10 +143,11 @@ TCodePage::TCodePage(std::string_view charset) : reverse_(std::make_shared<Rever
   std::string n = NormalizeName(charset);
   if (!IsLatin1Alias(n) && IsSafeName(n) && BuildTable(n, table_)) {
     name_ = n;
-    return;
+  } else {
+    name_ = kDefaultName;
+    BuildCp1252(table_);
   }
-  name_ = kDefaultName;
-  BuildCp1252(table_);
+  fold_ = MakeFoldTable(*this);
 }
 
 std::string TCodePage::ToUtf8(std::string_view bytes) const {

@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "document/casefold.h"
+
 class TCodePage {
 public:
   // From an HTML character set name ("iso-8859-1" is read as windows-1252,
@@ -21,12 +23,19 @@ public:
   std::string ToUtf8(std::string_view bytes) const;
   // Best-effort reverse mapping; characters without a byte become '?'.
   std::string FromUtf8(std::string_view utf8) const;
+  // Lower case byte by byte, within this code page.
+  const TFoldTable& FoldTable() const { return fold_; }
+
+  void Fold(std::string& bytes) const {
+    for (char& c : bytes) c = static_cast<char>(fold_[static_cast<uint8_t>(c)]);
+  }
 
 private:
   struct Reverse;
 
   std::string name_;
   std::array<uint32_t, 256> table_{};
+  TFoldTable fold_{};
   // Code point -> byte, built on the first FromUtf8; shared by copies.
   std::shared_ptr<Reverse> reverse_;
 };

@@ -1,6 +1,7 @@
 // Texts: pages, page headers and footers.
 #include <algorithm>
 
+#include "document/plaintext.h"
 #include "document/strutil.h"
 #include "document/zebobject.h"
 #include "document/zebset.h"
@@ -55,36 +56,17 @@ std::vector<TZEBoggetto*> TZEBtesto::ReferencedObjects() const {
 }
 
 std::string TZEBtesto::PlainText(bool lowerCase) const {
-  const std::string payload = MainPayload();
-  const std::string_view t = UntilNul(payload);
-  const bool oldFormat = rec_.Byte(195) == 1;
-  std::string out;
-  out.reserve(t.size());
-  size_t i = 0;
-  auto skipPast = [&](const char* end) {
-    size_t e = t.find(end, i);
-    i = e == std::string_view::npos ? t.size() : e + 3;
-  };
-  while (i < t.size()) {
-    char c = t[i];
-    if (c != '<') {
-      out.push_back(c);
-      ++i;
-      continue;
+  const TFoldTable* fold = nullptr;
+  TFoldTable ascii;
+  if (lowerCase) {
+    if (doc_) {
+      fold = &doc_->CodePage().FoldTable();
+    } else {
+      ascii = MakeFoldTable(TCodePage());
+      fold = &ascii;
     }
-    char k = i + 1 < t.size() ? t[i + 1] : '\0';
-    if (!oldFormat && (k == 'D' || k == 'F' || k == 'R')) {
-      const char* end = k == 'D' ? "<d>" : k == 'F' ? "<f>" : "<r>";
-      i += 2;
-      skipPast(end);
-      continue;
-    }
-    size_t gt = t.find('>', i);
-    i = gt == std::string_view::npos ? t.size() : gt + 1;
-    if (!oldFormat && k == 'Z') out += "\r\n";
   }
-  if (lowerCase) out = str::Lower(out);
-  return str::DecodeEntities(out);
+  return PlainTextOf(MainPayload(), rec_.Byte(195) == 1, fold);
 }
 
 // The neighbour in the page's sequence: the page at position p + step if there

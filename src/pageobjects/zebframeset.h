@@ -80,6 +80,14 @@ public:
   bool ScrollByKey(int key);
   void ScrollByWheel(int angleDelta);
 
+  // Search helpers: find a word from the start of the active (or main) page,
+  // from the active box's selection on, or in the pages of every frame.
+  bool FindInActive(const std::string& text);
+  bool FindInMain(const std::string& text);
+  bool FindNextInActive(const std::string& text);
+  bool FindInNested(const std::string& text);
+  void ResetSearch();
+
   TZEBbox* ActiveBox() const;
   TZEBbox* MainBox() const;
   TZEBbox* FocusedBox() const;

@@ -10,6 +10,7 @@
 #include "fetch.h"
 #include "copycmds.h"
 #include "formcmds.h"
+#include "searchcmds.h"
 #include "textcmds.h"
 #include "document/strutil.h"
 #include "document/zebpicture.h"
@@ -26,7 +27,8 @@ int Usage() {
       "uso: zebtool info FILE | objects FILE [KIND] | object FILE ID | text FILE PAGE |\n"
       "             markup FILE PAGE | seq FILE PAGE | extract FILE ID OUT | picture FILE ID |\n"
       "             link FILE LINK | paragraphs FILE PAGE | layout FILE PAGE --width W [--zoom Z] |\n"
-      "             rewrite FILE PAGE | build MANIFEST OUT | fetch URL OUT |\n"
+      "             rewrite FILE PAGE | build MANIFEST OUT | fetch URL OUT | toc FILE | keywords FILE |\n"
+      "             search FILE WORD [--and A] [--or O] [--or-and B] [--case-sensitive] [--from N] [--all] |\n"
       "             copy FILE PAGE [--from P --to Q] --format text|rtf|html |\n"
       "             export FILE OUT-FOLDER [--format html|text|rtf] |\n"
       "             submit FILE PAGE BUTTON [--value N=T] [--check N] [--uncheck N] [--select N=I]\n",
@@ -126,6 +128,10 @@ int Run(int argc, char** argv) {
     return status < 0 ? Usage() : status;
   }
   if (cmd == "submit") return RunSubmit(argc, argv);
+  if (IsSearchCommand(cmd)) {
+    const int status = RunSearchCommand(argc, argv);
+    return status == 2 ? Usage() : status;
+  }
   static const struct { const char* name; int minArgs, maxArgs; } cmds[] = {
       {"info", 3, 3}, {"objects", 3, 4}, {"object", 4, 4}, {"text", 4, 4}, {"markup", 4, 4},
       {"seq", 4, 4},  {"extract", 5, 5}, {"picture", 4, 4}, {"link", 4, 4},

@@ -98,6 +98,7 @@ TMainForm::TMainForm(TMainFormOptions options, QWidget* parent)
   recent_.Load(settings_);
 
   BuildPanels();
+  BuildContentsPanel();
   StatusBar = new TMainStatusBar(this);
   StatusBar->setObjectName("StatusBar");
   statusBar()->addWidget(StatusBar, 1);
@@ -106,6 +107,7 @@ TMainForm::TMainForm(TMainFormOptions options, QWidget* parent)
   BuildPopupMenu();
   SetUpPrinting();
   BuildNetworkCommands();
+  BuildSearchCommands();
   const std::string bars = settings_.ReadKey(ToolbarKey, "toolbar");
   if (bars != "notfound" && !bars.empty()) restoreState(QByteArray::fromBase64(QByteArray::fromStdString(bars)));
 

@@ -26,6 +26,8 @@ class QPlainTextEdit;
 class QSplitter;
 class QToolBar;
 class TFabout;
+class TFcerca;
+class TZEBorderedTree;
 class TBoxSink;
 class TFormSender;
 class IFormSender;
@@ -84,6 +86,8 @@ public:
   QWidget* PanelSottoInsiemeCornici = nullptr;
   QSplitter* PanelSplitter = nullptr;
   QPlainTextEdit* RemarkMemo = nullptr;
+  TZEBorderedTree* TreeView = nullptr;
+  QPointer<TFcerca> Fcerca;
   TMainStatusBar* StatusBar = nullptr;
   QMenu* MenuFile = nullptr;
   QMenu* PopupMenuTesto = nullptr;
@@ -138,6 +142,15 @@ public:
   void SemiAutomaticUpdate1Click();
   // What page forms send themselves through (web and e-mail submissions).
   IFormSender* FormSender();
+  // mainform_search.cpp
+  void SeeTree1Click();
+  void CercaKeyButtonClick();
+  void CercaperparolachiaveClick();
+  void Cercasostituisci1Click();
+  void Cercaconoperatori1Click();
+  void Ripetiultimaricerca1Click();
+  void Ripetinellipertesto1Click();
+  TFcerca* SearchWindow();
 
   // ---- Start-up and presentation.
   // Chooses and opens the ebook; run once, when the event loop starts.
@@ -175,7 +188,7 @@ public:
   bool OpenEbookFile(const std::string& path) override;
   void ShowPageWithLayout(int page) override;
   void CloseMainWindow() override;
-  void ShowKeywordSearch() override {}
+  void ShowKeywordSearch() override;
   void ShowPrintDialog() override { FilePrint(); }
   void ShowUserDataDialog() override;
   void BusyCursor(bool on) override;
@@ -192,6 +205,10 @@ protected:
 
 private:
   void BuildPanels();
+  // mainform_search.cpp
+  void BuildContentsPanel();
+  void BuildSearchCommands();
+  void EbookOpenedForSearch();
   // Built in mainform_menus.cpp.
   void BuildMenus();
   void BuildFileMenu();
@@ -260,6 +277,7 @@ private:
   bool loadingRemark_ = false;
 
   QTimer presentationTimer_;
+  QTimer treeTimer_;  // shows the page of the chosen contents node
   int pendingPage_ = -1;
   int presentationMode_ = 0;
   std::string rdwindow_;

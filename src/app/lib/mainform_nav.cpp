@@ -10,6 +10,7 @@
 
 #include "app/lib/aboutform.h"
 #include "app/lib/boxsink.h"
+#include "search/fcerca.h"
 #include "app/lib/mainform.h"
 #include "document/pathutil.h"
 #include "pageobjects/zebbox.h"
@@ -44,6 +45,7 @@ void TMainForm::EditorPageChanged() {
   TFlagGuard updating(updating_);
   LoadRemark();
   AttachPopups();
+  if (Fcerca) Fcerca->PageChanged();
   const int page = Editor->MainPageNumber();
   if (page < 0) return;
   const std::string entry = THistoryModel::Entry(mainZEBset->ZEBFileName(), page);

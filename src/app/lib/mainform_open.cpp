@@ -126,6 +126,7 @@ bool TMainForm::OpenEbookFile(const std::string& given) {
   }
   UpdateRecentMenu();
   SetCaption();
+  EbookOpenedForSearch();
   Editor->SetReadOnly(true);
   ShowPageWithLayout(mainZEBset->CoverPage());
   return ok;
