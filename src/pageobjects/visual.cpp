@@ -335,10 +335,3 @@ QImage PictureImage(const TZEBpicture* picture, int frame) {
     std::memcpy(img.scanLine(y), px.data() + static_cast<size_t>(y) * d.width, static_cast<size_t>(d.width) * 4);
   return img;
 }
-
-QWidget* CreateVisualObject(TZEBoggetto* obj, TZEBpage* page) {
-  // Pictures, tables, form fields, panels and players come with their own
-  // controls; until then every kind shows nothing and measures as empty.
-  (void)obj, (void)page;
-  return nullptr;
-}

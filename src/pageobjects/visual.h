@@ -244,5 +244,5 @@ std::string DescriptionHint(const std::string& description);
 QImage PictureImage(const TZEBpicture* picture, int frame = 0);
 
 // The control that shows a stored object on a page; null when its kind
-// shows nothing. The page owns what it returns.
+// shows nothing. The page owns what it returns (objectfactory.cpp).
 QWidget* CreateVisualObject(TZEBoggetto* obj, TZEBpage* page);

@@ -351,3 +351,12 @@ std::string TZEBCustomFrameSet::HintFor(TZEBoggetto* obj) {
   if (OnGetHint) OnGetHint(this, obj, hint);
   return hint;
 }
+
+void TZEBCustomFrameSet::SetTextZoom(int tenths) { textZoom_ = std::clamp(tenths, 5, 20); }
+
+void TZEBCustomFrameSet::SetPopup(TPopupRole role, QMenu* menu) { popups_[role] = menu; }
+
+QMenu* TZEBCustomFrameSet::PopupFor(TPopupRole role) const {
+  auto it = popups_.find(role);
+  return it == popups_.end() ? nullptr : it->second.data();
+}

@@ -70,6 +70,7 @@ int TZEBpage::PageIndex() const { return d->pageIndex; }
 bool TZEBpage::IsTemporary() const { return d->temporary; }
 IFrameSetHost* TZEBpage::FrameSet() const { return d->frameSet; }
 TZEBsfondo* TZEBpage::Background() const { return d->background; }
+TPictureFrameCache& TZEBpage::PictureFrames() { return d->pictures; }
 uint8_t TZEBpage::ScrollMode() const { return d->scrollMode; }
 const std::vector<TZEBoggetto*>& TZEBpage::PageObjects() const { return d->pageObjects; }
 const std::vector<TZEBoggetto*>& TZEBpage::FloatingImages() const { return d->floatingImages; }
@@ -266,6 +267,9 @@ void TZEBpage::CreateObjects() {
         v->Bind(o);
         v->SetReadOnly(d->readOnly);
         v->SetAnimated(d->animated);
+      } else if (auto* t = qobject_cast<TDragCustomControl*>(c)) {
+        t->SetFrameSet(d->frameSet);
+        t->SetReadOnly(d->readOnly);
       }
       if (c) c->hide();  // until the layout places it
       const uint8_t placement = o->Rec().Byte(13);
@@ -312,6 +316,7 @@ void TZEBpage::LoadPage(TZEBtesto* page) {
     for (TZEBoggetto* o : *list)
       if (QWidget* c = ControlOf(o)) {
         c->setParent(box);
+        if (auto* v = qobject_cast<TMyyVisual*>(c)) v->RefreshLook();
         c->show();
       }
   FitBox();
@@ -350,6 +355,9 @@ void TZEBpage::FitBox() {
     if (!d->refit) break;
   }
   d->fitting = false;
+  // Pictures placed in percent of the page follow its size.
+  for (TZEBoggetto* o : d->pageObjects)
+    if (auto* v = qobject_cast<TMyyVisual*>(ControlOf(o)); v && v->Absolute()) v->SetParentWidth(0);
 }
 
 bool TZEBpage::eventFilter(QObject* watched, QEvent* e) {
@@ -444,6 +452,7 @@ void TZEBpage::Release() {
   d->display = nullptr;
   d->ownedDisplay.reset();
   d->stored = nullptr;
+  d->pictures.Clear();
   if (d->registered && d->frameSet) d->frameSet->UnregisterPage(this);
   d->registered = false;
 }
