@@ -99,15 +99,14 @@ private:
 namespace shortrec {
 constexpr int Value = 5;   // int32: anchor number, or the link of an auto-start panel
 constexpr int Shown = 9;   // byte: a comment shows its glyph on read-only pages
-constexpr int Colour = 28; // int32: colour of a panel drawn as a rectangle
+constexpr int Colour = 5;  // int32: colour of a panel drawn as a rectangle (subkind 15)
 }  // namespace shortrec
 
 namespace floatrec {
 constexpr int Name = 17;        // string[79]
-constexpr int ShowNested = 103, AutoJump = 104, SizeMode = 105, ScrollBars = 106, Margins = 107;
+constexpr int Width = 97, Height = 99;  // int16, pixels or percent
+constexpr int ShowNested = 101, AutoJump = 102, SizeMode = 103, ScrollBars = 104, Margins = 105;
 constexpr int Page = 108;       // int32 testoHtml index
-constexpr int Width = 192, Height = 194;  // int16, pixels or percent
-constexpr int Colour = 196;     // int32
 constexpr uint8_t Subkind = 18;
 }  // namespace floatrec
 

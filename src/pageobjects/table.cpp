@@ -231,3 +231,4 @@ void TMyyTable::paintEvent(QPaintEvent* e) {
   QPainter painter(this);
   PaintBackground(painter, e->rect());
 }
+
