@@ -97,11 +97,15 @@ void TMyyImage::SetParentWidth(int width) {
   TZEBset* doc = obj->Document();
   TZEBoggetto* image = doc ? doc->ObjectAt(immagine, r.Image()) : nullptr;
   QSize size(r.Width(), r.Height());
-  if (image) {
+  const QSize stored = image ? QSize(static_cast<uint16_t>(image->Rec().I16(85)),
+                                     static_cast<uint16_t>(image->Rec().I16(87)))
+                              : QSize();
+  if (image && picture_ && !stored.isEmpty()) {
     // The picture changed size since it was placed: it shows at its new size.
-    const QSize stored(static_cast<uint16_t>(image->Rec().I16(85)), static_cast<uint16_t>(image->Rec().I16(87)));
     if (stored != QSize(r.SyncWidth(), r.SyncHeight())) size = stored;
   } else {
+    // Nothing to show (no picture, or one that does not decode): an empty
+    // rectangle of the display size, 100 where that is 0.
     if (size.width() == 0) size.setWidth(100);
     if (size.height() == 0) size.setHeight(100);
   }
