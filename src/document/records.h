@@ -110,5 +110,18 @@ constexpr int Page = 108;       // int32 testoHtml index
 constexpr uint8_t Subkind = 18;
 }  // namespace floatrec
 
+// Page texts (testoHtml), pictures (immagine) and special links.
+namespace pagerec {
+constexpr int FrameMap = 81, BackPicture = 85, BackColour = 101, TextFormat = 195, AutoLinkDelay = 221,
+              AutoLinkTarget = 227;
+constexpr uint8_t OldTextFormat = 1;
+}  // namespace pagerec
+namespace imagerec {
+constexpr int Width = 85, Height = 87;  // int16, the stored picture's size
+}  // namespace imagerec
+namespace speclinkrec {
+constexpr int Target = 13;  // int32 object id of a subtype 1 link
+}  // namespace speclinkrec
+
 // Writers used when a picture or table is made (the ebook builder, tests).
 void SetZone(TRecord& r, int slot, const TZoneSlot& z);

@@ -10,7 +10,8 @@
 #include "pageobjects/zebframeset.h"
 #include "pageobjects/zebpage.h"
 
-TMyyFloating::TMyyFloating(TZEBpage* page) : page_(page), inner_(new TInsiemeCornici(this)) {
+TMyyFloating::TMyyFloating(TZEBpage* page)
+    : TMyyVisual(ViewOf(page)), page_(page), inner_(new TInsiemeCornici(this)) {
   inner_->SetReadOnly(true);
   inner_->SetSaveOnExit(false);
   inner_->SetFloating(true);

@@ -27,7 +27,7 @@ QString Local(TZEBset* doc, const std::string& bytes) {
 
 }  // namespace
 
-TMyyImage::TMyyImage(TZEBpage* page) : page_(page) {
+TMyyImage::TMyyImage(TZEBpage* page) : TMyyVisual(ViewOf(page)), page_(page) {
   setMouseTracking(true);
   timer_.setSingleShot(true);
   connect(&timer_, &QTimer::timeout, this, &TMyyImage::NextFrame);
@@ -97,8 +97,8 @@ void TMyyImage::SetParentWidth(int width) {
   TZEBset* doc = obj->Document();
   TZEBoggetto* image = doc ? doc->ObjectAt(immagine, r.Image()) : nullptr;
   QSize size(r.Width(), r.Height());
-  const QSize stored = image ? QSize(static_cast<uint16_t>(image->Rec().I16(85)),
-                                     static_cast<uint16_t>(image->Rec().I16(87)))
+  const QSize stored = image ? QSize(static_cast<uint16_t>(image->Rec().I16(imagerec::Width)),
+                                     static_cast<uint16_t>(image->Rec().I16(imagerec::Height)))
                               : QSize();
   if (image && picture_ && !stored.isEmpty()) {
     // The picture changed size since it was placed: it shows at its new size.

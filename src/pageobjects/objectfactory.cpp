@@ -48,6 +48,8 @@ constexpr std::array<std::pair<int, TVisualMaker>, 6> kMakers{{
 
 }  // namespace
 
+QWidget* ViewOf(TZEBpage* page) { return page ? page->viewport() : nullptr; }
+
 QWidget* CreateVisualObject(TZEBoggetto* obj, TZEBpage* page) {
   if (!obj) return nullptr;
   if (obj->Kind() == testoHtml) {

@@ -45,7 +45,7 @@ TPanelKind KindOf(int kind, int subkind, bool readOnly) {
 
 }  // namespace
 
-TMyyBelPanel::TMyyBelPanel(TZEBpage* page) : page_(page) { resize(18, 18); }
+TMyyBelPanel::TMyyBelPanel(TZEBpage* page) : TMyyVisual(ViewOf(page)), page_(page) { resize(18, 18); }
 
 TMyyBelPanel::~TMyyBelPanel() {
   if (page_) {

@@ -44,7 +44,7 @@ std::vector<int> RowCellWidths(int avail, const std::vector<TColumnKind>& kinds,
   return out;
 }
 
-TMyyTable::TMyyTable(TZEBoggetto* table, TZEBpage* page) : TZEBbox(page), object_(table) {
+TMyyTable::TMyyTable(TZEBoggetto* table, TZEBpage* page) : TZEBbox(page, ViewOf(page)), object_(table) {
   resize(10, 10);
   MakeCells();
   ApplyBackgrounds();

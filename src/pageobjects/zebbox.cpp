@@ -153,7 +153,7 @@ void TZEBbox::LoadText(TZEBtesto* text, size_t mainStart) {
   text_ = text;
   TZEBset* doc = Document();
   measure_ = std::make_unique<TQtCanvas>(nullptr, doc ? doc->CodePage() : TCodePage());
-  if (text && text->Rec().Byte(195) == 1) {
+  if (text && text->Rec().Byte(pagerec::TextFormat) == pagerec::OldTextFormat) {
     if (doc) doc->Say(TMsgKind::Error, "baco; testo ver 1 ancora pres in zebBox!");
     text = nullptr;
   }
@@ -222,7 +222,7 @@ void TZEBbox::SetBackPicture(TZEBoggetto* picture) {
   if (TZEBpicture* pic = picture ? picture->Picture() : nullptr) {
     backImage_ = PictureImage(pic);
     backOpaque_ = pic->Opaque();
-    backTile_ = QSize(picture->Rec().I16(85), picture->Rec().I16(87));
+    backTile_ = QSize(picture->Rec().I16(imagerec::Width), picture->Rec().I16(imagerec::Height));
     if (backTile_.width() <= 0 || backTile_.height() <= 0) backTile_ = backImage_.size();
   }
   update();
@@ -288,7 +288,7 @@ TInlineMetrics TZEBbox::MeasureObject(TZEBoggetto* obj, int lineWidth) {
   QWidget* c = InlineControl(obj);
   auto* vis = qobject_cast<TMyyVisual*>(c);
   if (c) {
-    if (!c->parentWidget()) c->setParent(this);
+    if (c->parentWidget() != this && !c->isAncestorOf(this)) c->setParent(this);
     if (auto* table = qobject_cast<TMyyTable*>(c)) {
       table->SetLayoutWidth(lineWidth);
     } else if (vis) {

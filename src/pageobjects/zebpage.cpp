@@ -10,6 +10,7 @@
 #include <QScrollBar>
 #include <QWheelEvent>
 
+#include "document/records.h"
 #include "document/zebobject.h"
 #include "document/zebpicture.h"
 #include "document/zebset.h"
@@ -34,7 +35,7 @@ void TZEBsfondo::paintEvent(QPaintEvent* e) {
   QPainter p(this);
   TZEBpicture* pic = picture ? picture->Picture() : nullptr;
   const QImage img = PictureImage(pic);
-  const QSize tile = picture ? QSize(picture->Rec().I16(85), picture->Rec().I16(87)) : QSize();
+  const QSize tile = picture ? QSize(picture->Rec().I16(imagerec::Width), picture->Rec().I16(imagerec::Height)) : QSize();
   // Without a stored tile size the picture is not drawn, only the colour.
   PaintPageBackground(p, e->rect(), colour, img, tile, !pic || pic->Opaque(), QPoint(0, 0), false);
 }
@@ -183,6 +184,9 @@ void TZEBpage::SetReadOnly(bool on) {
 void TZEBpage::SetAnimated(bool on) {
   d->animated = on;
   if (d->box) d->box->SetAnimated(on);
+  // Pictures stop or start their animations with the page.
+  for (auto& e : d->objects)
+    if (auto* v = qobject_cast<TMyyVisual*>(e.control.data())) v->SetAnimated(on);
 }
 
 void TZEBpage::SetShowFramesOnly(bool on) {
@@ -214,8 +218,8 @@ void TZEBpage::ShowBackground(TZEBtesto* page) {
   if (!page) return;
   TZEBset* doc = page->Document();
   if (!d->background) d->background = new TZEBsfondo(viewport());
-  d->background->colour = page->Rec().I32(101);
-  const int32_t pic = page->Rec().I32(85);
+  d->background->colour = page->Rec().I32(pagerec::BackColour);
+  const int32_t pic = page->Rec().I32(pagerec::BackPicture);
   d->background->picture = doc && pic >= 0 ? doc->ObjectAt(immagine, pic) : nullptr;
   d->background->setGeometry(viewport()->rect());
   d->background->show();
@@ -272,7 +276,7 @@ void TZEBpage::CreateObjects() {
         t->SetReadOnly(d->readOnly);
       }
       if (c) c->hide();  // until the layout places it
-      const uint8_t placement = o->Rec().Byte(13);
+      const uint8_t placement = TPictureRecord(o->Rec()).Placement();
       if (headerOrFooter && o->Kind() == immagineNew && (placement == 254 || placement == 255))
         d->floatingImages.push_back(o);
     }
@@ -295,13 +299,13 @@ void TZEBpage::LoadPage(TZEBtesto* page) {
   }
   MakeDisplay(page);
   TZEBset* doc = Document();
-  auto* box = new TZEBbox(this);
+  auto* box = new TZEBbox(this, viewport());
   d->box = box;
   d->objects.assign(1, Impl::Entry{box, nullptr});
   box->SetReadOnly(d->readOnly);
   box->SetAnimated(d->animated);
-  box->SetBackColour(d->display->Rec().I32(101));
-  if (const int32_t pic = d->display->Rec().I32(85); doc && pic >= 0) box->SetBackPicture(doc->ObjectAt(immagine, pic));
+  box->SetBackColour(d->display->Rec().I32(pagerec::BackColour));
+  if (const int32_t pic = d->display->Rec().I32(pagerec::BackPicture); doc && pic >= 0) box->SetBackPicture(doc->ObjectAt(immagine, pic));
   if (doc) box->SetBackFlags(doc->HeaderByte(hdr::BackAnchoring));
   CreateObjects();
 
@@ -312,6 +316,7 @@ void TZEBpage::LoadPage(TZEBtesto* page) {
   box->resize(std::max(viewport()->width(), 20), std::max(viewport()->height(), 1));
   box->LoadText(d->display, pos);
   setWidget(box);
+  box->show();
   for (auto* list : {&d->pageObjects, &d->floatingImages})
     for (TZEBoggetto* o : *list)
       if (QWidget* c = ControlOf(o)) {
@@ -384,7 +389,7 @@ bool TZEBpage::GoToAnchor(int n) {
   TMyyVisual* anchor = nullptr;
   for (auto& a : d->anchors) {
     auto* v = qobject_cast<TMyyVisual*>(a.data());
-    if (v && v->Object() && v->Object()->Rec().I32(5) == n) {
+    if (v && v->Object() && v->Object()->Rec().I32(shortrec::Value) == n) {
       anchor = v;
       break;
     }
