@@ -281,7 +281,7 @@ TEST_F(PageObjectsTest, PicturesTakeTheirSizeAndDrawIntoTheirRectangles) {
   EXPECT_FALSE(page->grab().isNull());
   // One picture used four times is converted once.
   EXPECT_EQ(page->PictureFrames().Size(), 2u);
-  EXPECT_EQ(f.doc->CacheCount(), 2);
+  EXPECT_EQ(f.doc->Images().CacheCount(), 2);
 }
 
 TEST_F(PageObjectsTest, ZonesRaiseTheirLinks) {

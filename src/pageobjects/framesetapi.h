@@ -17,6 +17,7 @@ class TZEBset;
 class TZEBoggetto;
 class TZEBbox;
 class TZEBpage;
+struct TFormHost;
 
 class IFrameSetHost {
 public:
@@ -53,4 +54,6 @@ public:
   virtual int TextZoom() const = 0;
   // The menus page objects pop up; null when none is set.
   virtual QMenu* PopupFor(TPopupRole role) const = 0;
+  // Typed form values and the ways forms leave; null where forms cannot act.
+  virtual TFormHost* FormHost() { return nullptr; }
 };

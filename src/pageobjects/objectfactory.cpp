@@ -5,6 +5,8 @@
 #include "document/records.h"
 #include "document/zebset.h"
 #include "pageobjects/floating.h"
+#include "pageobjects/formcontrols.h"
+#include "pageobjects/multimedia.h"
 #include "pageobjects/image.h"
 #include "pageobjects/panel.h"
 #include "pageobjects/table.h"
@@ -25,19 +27,26 @@ QWidget* MakeShortObject(TZEBoggetto* obj, TZEBpage* page) {
   return panel ? new TMyyBelPanel(page) : nullptr;
 }
 
-// Fields and buttons get their controls with the form controls; here the
-// hidden fields' markers and the floating frames.
+// Form fields and buttons have controls of their own; hidden fields show a
+// marker and subkind 18 is a floating frame.
 QWidget* MakeStaticInput(TZEBoggetto* obj, TZEBpage* page) {
   if (obj->State() == 5) return new TMyyBelPanel(page);
   if (obj->State() == floatrec::Subkind) return new TMyyFloating(page);
-  return nullptr;
+  return CreateFormControl(obj);
 }
 
 QWidget* MakeDynamicInput(TZEBoggetto* obj, TZEBpage* page) {
-  return obj->State() == 11 || obj->State() == 12 ? new TMyyBelPanel(page) : nullptr;
+  if (obj->State() == 11 || obj->State() == 12) return new TMyyBelPanel(page);
+  return CreateFormControl(obj);
 }
 
-constexpr std::array<std::pair<int, TVisualMaker>, 6> kMakers{{
+QWidget* MakeButton(TZEBoggetto* obj, TZEBpage*) { return CreateFormControl(obj); }
+QWidget* MakePlayer(TZEBoggetto*, TZEBpage*) { return new TMyyMultimedia; }
+
+constexpr std::array<std::pair<int, TVisualMaker>, 10> kMakers{{
+    {bottoneCGI, MakeButton},
+    {multiMedia, MakePlayer},
+    {dbloc, MakePlayer},
     {tabellaHtml, MakeTable},
     {immagineNew, MakePicture},
     {shortObj, MakeShortObject},

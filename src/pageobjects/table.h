@@ -31,7 +31,7 @@ public:
   TZEBbox* Cell(int row, int col) const;
   // How many cells a table may make; the rest of a larger table's cells are
   // read past.
-  static constexpr int kMaxCells = 4096;
+  static constexpr int kMaxCells = 1024;
 
   // Reads the cells from the text that holds the table, row by row; false
   // when the table already has its cells or is reading them.

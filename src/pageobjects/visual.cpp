@@ -11,6 +11,8 @@
 #include "document/zebobject.h"
 #include "document/zebpicture.h"
 #include "document/zebset.h"
+#include "pageobjects/formcontrols.h"
+#include "pageobjects/multimedia.h"
 #include "pageobjects/framesetapi.h"
 #include "pageobjects/zebbox.h"
 #include "pageobjects/zebpage.h"

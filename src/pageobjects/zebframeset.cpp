@@ -40,7 +40,8 @@ std::string ObjectNoticeText(TZEBoggetto* obj) {
          "<%>";
 }
 
-TZEBCustomFrameSet::TZEBCustomFrameSet(QWidget* parent) : TZEBFramePanel(parent) {
+TZEBCustomFrameSet::TZEBCustomFrameSet(QWidget* parent)
+    : TZEBFramePanel(parent), forms_(std::make_unique<TFormHost>()) {
   autoLinkTimer_.setSingleShot(true);
   autoLinkTimer_.setInterval(100);
   connect(&autoLinkTimer_, &QTimer::timeout, this, [this] { AutoLinkFired(); });
@@ -310,6 +311,7 @@ void TZEBCustomFrameSet::StartAutoLink(TZEBtesto* page) {
 
 void TZEBCustomFrameSet::DropDisplay() {
   ++generation_;
+  forms_->values.clear();
   autoLinkTimer_.stop();
   active_ = nullptr;
   focused_ = nullptr;

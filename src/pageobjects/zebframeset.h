@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "document/zebset.h"
+#include "pageobjects/formhost.h"
 #include "pageobjects/framesetapi.h"
 #include "pageobjects/zebframe.h"
 #include "pageobjects/zebpage.h"
@@ -88,6 +89,9 @@ public:
   void RefreshMultimedia();
   // Prints the page a link came from; printing comes with the print layout.
   virtual void PrintCurrent(bool ask, QObject* source);
+  // Plain text of the box a link came from (its own box, the box a page
+  // object sits in, else the active box), as a "dump:" link hands it over.
+  std::string ExportBoxText(QObject* source = nullptr) const;
 
   // ---- IFrameSetHost.
   bool ReadOnly() const override { return readOnly_; }
@@ -113,6 +117,8 @@ public:
   void SetPopup(TPopupRole role, QMenu* menu);
   bool AnchorPreview() const override { return anchorPreview_; }
   void SetAnchorPreview(bool on) { anchorPreview_ = on; }
+  TFormHost* FormHost() override { return forms_.get(); }
+  TFormHost& Forms() { return *forms_; }
 
   // ---- IDocumentView: the document is about to free its objects.
   void DropDisplay() override;
@@ -124,6 +130,8 @@ public:
   std::function<void(QObject* sender, TZEBoggetto* aogg, std::string& hint)> OnGetHint;
   std::function<void(QObject* sender, const std::vector<std::string>& files, QObject* caller)> OnDropFile;
   TNotifyEvent OnPageChanged, OnPageChanging, OnClickFrame, OnFrameSetChanged, OnRulerPosChanged;
+  // Printing is installed by the window that owns the frame set.
+  std::function<void(bool ask, QObject* source)> OnPrintCurrent;
 
 protected:
   void resizeEvent(QResizeEvent* e) override;
@@ -152,6 +160,7 @@ private:
   void FireNotify(const TNotifyEvent& ev, QObject* sender);
 
   TZEBset* doc_ = nullptr;
+  std::unique_ptr<TFormHost> forms_;
   int mainPage_ = -2;
   TZEBoggetto* currentMap_ = nullptr;
   std::vector<QPointer<TZEBpage>> pages_;  // registered page controls; a slot is cleared when one leaves

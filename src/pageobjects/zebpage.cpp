@@ -112,6 +112,10 @@ TZEBoggetto* TZEBpage::IndexedObject(int number) const {
   return number > 0 && static_cast<size_t>(number) < d->objects.size() ? d->objects[number].obj : nullptr;
 }
 
+QWidget* TZEBpage::IndexedControl(int number) const {
+  return number > 0 && static_cast<size_t>(number) < d->objects.size() ? d->objects[number].control : nullptr;
+}
+
 QWidget* TZEBpage::ControlOf(TZEBoggetto* obj) const {
   if (!obj) return nullptr;
   for (size_t i = 1; i < d->objects.size(); ++i)

@@ -2,6 +2,7 @@
 // object ids and writes the ebook through TZebWriter.
 #include "build.h"
 #include "build_objects.h"
+#include "build_forms.h"
 
 #include <cstdio>
 #include <algorithm>
@@ -152,6 +153,7 @@ private:
   void ReadFrameMaps();
   void WriteFrames(const json& list, int32_t parent, int depth, std::string& out, const std::string& where);
   void ReadContents();
+  void ReadForms();
   void WriteNodes(const json& list, int level, std::string& out, const std::string& where);
 
   std::string ExpandMarkup(const std::string& src, const std::string& where);
@@ -166,6 +168,7 @@ private:
   std::map<std::string, int> pages_, links_, files_, pictures_, keywords_, styles_, maps_;
   std::map<int, std::pair<int, int>> pictureSizes_;
   int32_t frameIds_ = 0;
+  std::map<std::string, TObjId> forms_;
 };
 
 void TManifestBuilder::CheckKeys(const json& o, std::initializer_list<const char*> allowed,
@@ -252,7 +255,7 @@ int32_t TManifestBuilder::TargetId(const std::string& ref, const std::string& wh
 
 void TManifestBuilder::Build(const std::string& outPath) {
   CheckKeys(m_, {"header", "properties", "styles", "keywords", "links", "files", "pictures", "pages",
-                 "frame_maps", "contents", "tables", "images", "floating"}, "manifesto");
+                 "frame_maps", "contents", "tables", "images", "floating", "forms"}, "manifesto");
   ReadProperties();
   ReadHeader();
   ReadStyles();
@@ -499,6 +502,7 @@ void TManifestBuilder::ReadPages() {
     pages_[n] = int(i);
   }
   ReadFrameMaps();  // frames name pages, pages name maps
+  ReadForms();      // buttons name pages; pages name form objects
   for (size_t i = 0; i < list.size(); ++i)
     ReadPage(list[i], int(i), "pages[" + std::to_string(i) + "] (" + list[i]["name"].get<std::string>() + ")");
 }
@@ -682,10 +686,28 @@ std::string TManifestBuilder::ExpandTag(const std::string& tag, const std::strin
     // number 0 is the text box itself.
     return "<$" + Hex8(MakeId(immagineNew, ref)) + ">" + Marker();
   }
+  if (tag.compare(0, 12, "object:form:") == 0) {
+    auto it = forms_.find(tag.substr(12));
+    if (it == forms_.end()) Fail(where + ": oggetto di modulo \"" + tag.substr(12) + "\" sconosciuto");
+    return "<$" + Hex8(it->second) + ">" + Marker();
+  }
   if (tag.compare(0, 6, "table:") == 0 || tag.compare(0, 6, "image:") == 0 || tag.compare(0, 7, "anchor:") == 0 ||
       tag.compare(0, 9, "floating:") == 0)
     return PageObjectTag(tag, where);
   Fail(where + ": \"{{" + tag + "}}\" sconosciuto");
+}
+
+void TManifestBuilder::ReadForms() {
+  const json* list = Find(m_, "forms");
+  if (!list) return;
+  TFormBuildContext ctx{w_,
+                        [this](const std::string& u, const std::string& where, size_t n) { return Enc(u, where, n); },
+                        [this](const std::string& ref, const std::string& where) { return TargetId(ref, where); },
+                        [this](const std::string& n, const std::string& where) { return Lookup(files_, n, "file", where); },
+                        [this](const std::string& n, const std::string& where) {
+                          return Lookup(pictures_, n, "immagine", where);
+                        }};
+  forms_ = ReadFormObjects(*list, ctx);
 }
 
 std::string TManifestBuilder::ParagraphHeader(const std::string& arg, const std::string& where) {
