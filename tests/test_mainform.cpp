@@ -75,7 +75,6 @@ struct FormFixture {
   FormFixture() { system.temp = dir.File("tmp"); }
   ~FormFixture() {
     form.reset();
-    TZEBbox::SetTextZoom(10);
   }
   TMainForm& Make(TCommandLine cl = {}, TShowRequestServer* requests = nullptr) {
     TMainFormOptions o;
@@ -218,7 +217,7 @@ TEST(MainForm, ZoomStaysWithinBoundsAndLaysThePageOutAgain) {
   const int height10 = form.Editor->MainBox()->TextHeight();
   for (int i = 0; i < 15; ++i) form.Naumenta->trigger();
   EXPECT_EQ(form.ZoomValue(), 20);
-  EXPECT_EQ(TZEBbox::TextZoom(), 20);
+  EXPECT_EQ(form.Editor->TextZoom(), 20);
   EXPECT_EQ(f.Page(), 2);
   EXPECT_GT(form.Editor->MainBox()->TextHeight(), height10 * 3 / 2);
   for (int i = 0; i < 20; ++i) form.Ndiminuisci->trigger();

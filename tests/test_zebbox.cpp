@@ -15,38 +15,11 @@
 #include "pageobjects/visual.h"
 #include "pageobjects/zebbox.h"
 #include "pageobjects/zebpage.h"
+#include "fakeframeset.h"
 #include "testutil.h"
 
 namespace {
 
-struct FakeFrameSet : IFrameSetHost {
-  TZEBset* doc = nullptr;
-  uint8_t options = 0;
-  std::vector<std::pair<TZEBoggetto*, QObject*>> raised;
-  int selectionChanges = 0;
-  std::vector<TZEBpage*> pages;
-  TZEBset* LinkedZEBset() const override { return doc; }
-  bool ReadOnly() const override { return true; }
-  bool Animated() const override { return false; }
-  bool ActivePreview() const override { return true; }
-  bool ShowBoundaries() const override { return true; }
-  uint8_t SearchOptions() const override { return options; }
-  void RaiseLink(TZEBoggetto* obj, QObject* source) override { raised.emplace_back(obj, source); }
-  void SetActiveControl(QWidget*) override {}
-  QWidget* ActiveControl() const override { return nullptr; }
-  void SetFocusedBox(TZEBbox*) override {}
-  void SelectionChanged(QWidget*) override { ++selectionChanges; }
-  void ClickedAt(QWidget*) override {}
-  int RegisterPage(TZEBpage* p) override {
-    pages.push_back(p);
-    return static_cast<int>(pages.size()) - 1;
-  }
-  void UnregisterPage(TZEBpage* p) override { std::erase(pages, p); }
-  void DropFiles(const std::vector<std::string>& files, QObject*) override { dropped = files; }
-  std::vector<std::string> dropped;
-  std::string HintFor(TZEBoggetto* obj) override { return DescriptionHint(obj->Description()); }
-  bool Closing() const override { return false; }
-};
 
 std::string Hex(TObjId id) {
   char buf[16];
@@ -264,10 +237,9 @@ TEST_F(BoxTest, HeaderAndFooterOutsideMainText) {
   EXPECT_EQ(box->Paragraph(3)->origin, 2);
 
   const QPoint inHeader = Inside(box, 0, 3), inFooter = Inside(box, 3, 3);
-  EXPECT_EQ(box->HitTest(TZEBbox::kAllText, inHeader.x(), inHeader.y()).paraIndex, 0);
-  EXPECT_EQ(box->HitTest(TZEBbox::kMainText, inHeader.x(), inHeader.y()).paraIndex, 1);
-  EXPECT_EQ(box->HitTest(TZEBbox::kMainText, inFooter.x(), inFooter.y()).paraIndex, 2);
-  EXPECT_FALSE(box->HitTest(7, inHeader.x(), inHeader.y()).Valid());
+  EXPECT_EQ(box->HitTest(THitMode::AllText, inHeader.x(), inHeader.y()).paraIndex, 0);
+  EXPECT_EQ(box->HitTest(THitMode::MainText, inHeader.x(), inHeader.y()).paraIndex, 1);
+  EXPECT_EQ(box->HitTest(THitMode::MainText, inFooter.x(), inFooter.y()).paraIndex, 2);
 
   // The header can still be selected with the mouse.
   Mouse(box, QEvent::MouseButtonPress, inHeader);
@@ -377,8 +349,9 @@ TEST_F(BoxTest, ObjectIndexAndPageObjects) {
   const TZEBparag& main = *box->Paragraph(1);
   ASSERT_EQ(main.objects.size(), 1u);
   EXPECT_EQ(main.objects[0], o0);
-  EXPECT_EQ(main.chars[6].width, 0);  // no control yet: no room taken
-  EXPECT_EQ(main.chars[6].height, 10);
+  // The picture's control takes the picture's room.
+  EXPECT_EQ(main.chars[6].width, 4);
+  EXPECT_EQ(main.chars[6].height, 4);
 
   std::vector<std::pair<std::string, TZEBoggetto*>> listed;
   page->CollectObjects(immagineNew, listed);

@@ -94,7 +94,6 @@ int Render(const TRenderArgs& a) {
     sink.Message(TMsgKind::Error, "Errore nella lettura file: " + a.file);
     return 1;
   }
-  TZEBbox::SetTextZoom(a.zoom);
   const int page = a.cover ? doc.CoverPage() : a.page;
   int status = 0;
   {
@@ -103,6 +102,7 @@ int Render(const TRenderArgs& a) {
     frames.SetAnimated(false);
     frames.SetAutoJump(false);
     frames.SetActivePreview(false);
+    frames.SetTextZoom(a.zoom);
     frames.resize(a.width, a.height);
     frames.SetLinkedZEBset(&doc);
     frames.show();

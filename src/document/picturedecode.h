@@ -21,6 +21,9 @@ struct TDecodedPicture {
   int width = 0;
   int height = 0;
   std::vector<TPictureFrame> frames;
+  // GIF looping: 0 repeats for ever, n > 0 repeats n times after the first
+  // run, -1 (no looping block) runs once.
+  int loopCount = -1;
   bool Empty() const { return frames.empty() || width <= 0 || height <= 0; }
 };
 

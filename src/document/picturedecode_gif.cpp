@@ -49,6 +49,7 @@ struct TGifState {
   std::vector<uint32_t> canvas;
   TGifControl control;
   int64_t decodedPixels = 0; // guards the time spent on oversized frames
+  int loopCount = -1;
 };
 
 bool ReadExtension(GifFileType* gif, TGifState& st) {
@@ -56,6 +57,9 @@ bool ReadExtension(GifFileType* gif, TGifState& st) {
   GifByteType* block = nullptr;
   if (DGifGetExtension(gif, &code, &block) == GIF_ERROR)
     return false;
+  // The looping block: "NETSCAPE2.0", then a sub-block 1, count (LE16).
+  const bool looping = code == APPLICATION_EXT_FUNC_CODE && block != nullptr && block[0] == 11 &&
+                       std::memcmp(block + 1, "NETSCAPE2.0", 11) == 0;
   if (code == GRAPHICS_EXT_FUNC_CODE && block != nullptr) {
     GraphicsControlBlock gcb;
     if (DGifExtensionToGCB(block[0], block + 1, &gcb) == GIF_OK) {
@@ -64,9 +68,12 @@ bool ReadExtension(GifFileType* gif, TGifState& st) {
       st.control.transparentIndex = gcb.TransparentColor;
     }
   }
-  while (block != nullptr)
+  while (block != nullptr) {
     if (DGifGetExtensionNext(gif, &block) == GIF_ERROR)
       return false;
+    if (looping && block != nullptr && block[0] >= 3 && block[1] == 1)
+      st.loopCount = block[2] | (block[3] << 8);
+  }
   return true;
 }
 
@@ -235,6 +242,7 @@ bool DecodeGif(const uint8_t* data, size_t size, TDecodedPicture& out) {
       out.format = TPictureFormat::Gif;
       out.width = st.width;
       out.height = st.height;
+      out.loopCount = st.loopCount;
       return !out.frames.empty();
     default:
       return false;

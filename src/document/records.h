@@ -95,5 +95,33 @@ private:
   const TRecord& r_;
 };
 
+// Marker panels (shortObj) and floating frames (inputStat subkind 18).
+namespace shortrec {
+constexpr int Value = 5;   // int32: anchor number, or the link of an auto-start panel
+constexpr int Shown = 9;   // byte: a comment shows its glyph on read-only pages
+constexpr int Colour = 5;  // int32: colour of a panel drawn as a rectangle (subkind 15)
+}  // namespace shortrec
+
+namespace floatrec {
+constexpr int Name = 17;        // string[79]
+constexpr int Width = 97, Height = 99;  // int16, pixels or percent
+constexpr int ShowNested = 101, AutoJump = 102, SizeMode = 103, ScrollBars = 104, Margins = 105;
+constexpr int Page = 108;       // int32 testoHtml index
+constexpr uint8_t Subkind = 18;
+}  // namespace floatrec
+
+// Page texts (testoHtml), pictures (immagine) and special links.
+namespace pagerec {
+constexpr int FrameMap = 81, BackPicture = 85, BackColour = 101, TextFormat = 195, AutoLinkDelay = 221,
+              AutoLinkTarget = 227;
+constexpr uint8_t OldTextFormat = 1;
+}  // namespace pagerec
+namespace imagerec {
+constexpr int Width = 85, Height = 87;  // int16, the stored picture's size
+}  // namespace imagerec
+namespace speclinkrec {
+constexpr int Target = 13;  // int32 object id of a subtype 1 link
+}  // namespace speclinkrec
+
 // Writers used when a picture or table is made (the ebook builder, tests).
 void SetZone(TRecord& r, int slot, const TZoneSlot& z);

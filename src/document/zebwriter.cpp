@@ -258,6 +258,7 @@ int TZebWriter::AddPictureRef(int pictureIndex, const std::string& name) {
   PutI32(rec.data() + 9, -1);             // no hover picture
   rec[13] = 0;                            // flows with the text
   PutPString(rec.data() + 28, 32, name);
+  for (int slot = 0; slot < 30; ++slot) PutI32(rec.data() + 73 + 16 * slot, -1);  // no zones
   return Add(immagineNew, std::move(rec));
 }
 

@@ -9,6 +9,10 @@
 
 class QWidget;
 class QObject;
+class QMenu;
+
+// The shortcut menus the frame set lends to page objects.
+enum class TPopupRole { Image, MapZone, Comment, Input, FormStart, Floating };
 class TZEBset;
 class TZEBoggetto;
 class TZEBbox;
@@ -23,6 +27,8 @@ public:
   virtual bool Animated() const = 0;
   virtual bool ActivePreview() const = 0;
   virtual bool ShowBoundaries() const = 0;
+  // Anchor panels show at full size on read-only pages.
+  virtual bool AnchorPreview() const = 0;
   // Bit 0 whole words, bit 1 case-sensitive.
   virtual uint8_t SearchOptions() const = 0;
   // Hands a clicked link (a page, link or other object) to the frame set; it is
@@ -44,6 +50,10 @@ public:
   virtual std::string HintFor(TZEBoggetto* obj) = 0;
   // Whether the program is closing: handlers then do nothing.
   virtual bool Closing() const = 0;
+  // Text zoom in tenths (5..20) for every page the frame set shows.
+  virtual int TextZoom() const = 0;
+  // The menus page objects pop up; null when none is set.
+  virtual QMenu* PopupFor(TPopupRole role) const = 0;
   // Typed form values and the ways forms leave; null where forms cannot act.
   virtual TFormHost* FormHost() { return nullptr; }
 };

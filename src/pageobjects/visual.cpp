@@ -337,12 +337,3 @@ QImage PictureImage(const TZEBpicture* picture, int frame) {
     std::memcpy(img.scanLine(y), px.data() + static_cast<size_t>(y) * d.width, static_cast<size_t>(d.width) * 4);
   return img;
 }
-
-QWidget* CreateVisualObject(TZEBoggetto* obj, TZEBpage* page) {
-  if (TMyyVisual* form = CreateFormControl(obj)) return form;
-  if (obj && (obj->Kind() == multiMedia || obj->Kind() == dbloc)) return new TMyyMultimedia;
-  // Pictures, tables, form fields, panels and players come with their own
-  // controls; until then every kind shows nothing and measures as empty.
-  (void)obj, (void)page;
-  return nullptr;
-}

@@ -244,5 +244,8 @@ std::string DescriptionHint(const std::string& description);
 QImage PictureImage(const TZEBpicture* picture, int frame = 0);
 
 // The control that shows a stored object on a page; null when its kind
-// shows nothing. The page owns what it returns.
+// shows nothing. The page owns what it returns (objectfactory.cpp).
 QWidget* CreateVisualObject(TZEBoggetto* obj, TZEBpage* page);
+// Where a page's controls are made: inside the page from the start, since
+// moving a window into a page costs far more than moving a child.
+QWidget* ViewOf(TZEBpage* page);

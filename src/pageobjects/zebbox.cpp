@@ -16,14 +16,18 @@
 #include "document/zebpicture.h"
 #include "document/zebset.h"
 #include "pageobjects/cursors.h"
+#include "document/records.h"
 #include "pageobjects/framesetapi.h"
+#include "pageobjects/table.h"
 #include "pageobjects/zebpage.h"
 #include "platform/qtcanvas.h"
 #include "text/markup.h"
 
 namespace {
 
-int g_textZoom = 10;
+// Tables inside table cells go no deeper than this; a damaged file could
+// nest a table in itself.
+constexpr int kMaxTableNesting = 8;
 
 bool IsFormKind(int kind) { return kind == inputStat || kind == inputDin || kind == bottoneCGI; }
 
@@ -84,8 +88,10 @@ TZEBbox::~TZEBbox() {
   if (page_) page_->UnregisterObject(this);
 }
 
-int TZEBbox::TextZoom() { return g_textZoom; }
-void TZEBbox::SetTextZoom(int tenths) { g_textZoom = std::clamp(tenths, 5, 20); }
+int TZEBbox::TextZoom() {
+  IFrameSetHost* fs = GetFrameSet();
+  return fs ? fs->TextZoom() : 10;
+}
 
 TZEBset* TZEBbox::Document() const {
   if (text_ && text_->Document()) return text_->Document();
@@ -116,9 +122,10 @@ TTextContext TZEBbox::Context(TCanvas* canvas) {
   ctx.canvas = canvas;
   ctx.index = this;
   ctx.host = this;
-  ctx.zoom = g_textZoom;
+  ctx.zoom = TextZoom();
   ctx.layoutWidth = layoutWidth_;
   ctx.widest = widest_;
+  if (IsCell()) ctx.cellPadding = std::max(cellPadding_, 0);
   return ctx;
 }
 
@@ -126,6 +133,7 @@ TTextContext TZEBbox::Context(TCanvas* canvas) {
 
 void TZEBbox::ReadPart(TTextContext& ctx, const std::string& text, size_t pos, uint8_t origin, int indexBase) {
   indexBase_ = indexBase;
+  readingOrigin_ = origin;
   for (auto& p : ReadParagraphs(ctx, text, pos)) {
     p->origin = origin;
     paras_.push_back(std::move(p));
@@ -141,12 +149,11 @@ void TZEBbox::LoadText(TZEBtesto* text, size_t mainStart) {
   pressed_ = pressedHere_ = false;
   hoverLink_ = -1;
   paras_.clear();
-  unplaced_.clear();
   headerCount_ = footerCount_ = 0;
   text_ = text;
   TZEBset* doc = Document();
   measure_ = std::make_unique<TQtCanvas>(nullptr, doc ? doc->CodePage() : TCodePage());
-  if (text && text->Rec().Byte(195) == 1) {
+  if (text && text->Rec().Byte(pagerec::TextFormat) == pagerec::OldTextFormat) {
     if (doc) doc->Say(TMsgKind::Error, "baco; testo ver 1 ancora pres in zebBox!");
     text = nullptr;
   }
@@ -169,6 +176,7 @@ void TZEBbox::LoadText(TZEBtesto* text, size_t mainStart) {
       footerCount_ = ParagraphCount() - before;
     }
   LayoutAll();
+  PlaceObjects();
   EndUpdate();
   SetCaret(headerCount_, 0);
   if (IFrameSetHost* fs = GetFrameSet()) fs->SelectionChanged(this);
@@ -191,6 +199,7 @@ void TZEBbox::SetBounds(int w, int h) {
   if (!paras_.empty() && w != layoutWidth_) {
     layoutWidth_ = widest_ = w;
     LayoutAll();
+    PlaceObjects();
   }
   const int height = std::max(h, ScrollRange());
   const int wide = std::max({w, widest_, 2 * minHalfWidth_});
@@ -212,7 +221,7 @@ void TZEBbox::SetBackPicture(TZEBoggetto* picture) {
   if (TZEBpicture* pic = picture ? picture->Picture() : nullptr) {
     backImage_ = PictureImage(pic);
     backOpaque_ = pic->Opaque();
-    backTile_ = QSize(picture->Rec().I16(85), picture->Rec().I16(87));
+    backTile_ = QSize(picture->Rec().I16(imagerec::Width), picture->Rec().I16(imagerec::Height));
     if (backTile_.width() <= 0 || backTile_.height() <= 0) backTile_ = backImage_.size();
   }
   update();
@@ -223,8 +232,11 @@ void TZEBbox::PaintBackground(QPainter& painter, const QRect& clip) {
     if (!transparent_) painter.fillRect(clip, TQtCanvas::Colour(backColour_));
     return;
   }
-  // A fixed background starts at the visible corner, whatever the scrolling.
-  const QPoint origin = (backFlags_ & 1) && page_ ? QPoint(page_->ScrollX(), page_->ScrollY()) : QPoint(0, 0);
+  // A fixed background starts at the visible corner, whatever the scrolling;
+  // a cell's tiles continue the pattern of the page around it.
+  QPoint origin = (backFlags_ & 1) && page_ ? QPoint(page_->ScrollX(), page_->ScrollY()) : QPoint(0, 0);
+  if (IsCell() && page_ && page_->Box() && page_->Box()->isAncestorOf(this))
+    origin = -mapTo(page_->Box(), QPoint(0, 0));
   PaintPageBackground(painter, clip, backColour_, backImage_, backTile_, backOpaque_, origin, backFlags_ & 2);
 }
 
@@ -242,6 +254,7 @@ void TZEBbox::paintEvent(QPaintEvent* e) {
   QPainter painter(this);
   const QRect clip = e->rect();
   PaintBackground(painter, clip);
+  if (IsCell()) PaintCellBorder(painter);
   TQtCanvas canvas(&painter, measure_->Cache());
   TTextContext ctx = Context(&canvas);
   for (int i = 0; i < ParagraphCount(); ++i) {
@@ -255,13 +268,22 @@ void TZEBbox::paintEvent(QPaintEvent* e) {
 
 // ---------------------------------------------------------------- inline objects and the object index
 
+QWidget* TZEBbox::InlineControl(TZEBoggetto* obj) const {
+  QWidget* c = page_ && obj ? page_->ControlOf(obj) : nullptr;
+  // A damaged text may place a table inside one of its own cells.
+  if (c == this || (c && c->isAncestorOf(this))) return nullptr;
+  return c;
+}
+
 TInlineMetrics TZEBbox::MeasureObject(TZEBoggetto* obj, int lineWidth) {
   TInlineMetrics m;  // an object without a control takes no room
-  QWidget* c = page_ && obj ? page_->ControlOf(obj) : nullptr;
+  QWidget* c = InlineControl(obj);
   auto* vis = qobject_cast<TMyyVisual*>(c);
   if (c) {
-    if (!c->parentWidget()) c->setParent(this);
-    if (vis) {
+    if (c->parentWidget() != this && !c->isAncestorOf(this)) c->setParent(this);
+    if (auto* table = qobject_cast<TMyyTable*>(c)) {
+      table->SetLayoutWidth(lineWidth);
+    } else if (vis) {
       vis->RefreshLook();
       vis->SetParentWidth(lineWidth);
     }
@@ -270,8 +292,6 @@ TInlineMetrics TZEBbox::MeasureObject(TZEBoggetto* obj, int lineWidth) {
       m.height = c->height();
       if (IsFormKind(obj->Kind())) m.height += 2;
     }
-    unplaced_.insert(c);
-    c->move(-20000, c->y());
   }
   const int kind = obj ? obj->Kind() : -1;
   const int align = vis ? vis->VerticalAlignment() : 5;
@@ -285,15 +305,31 @@ TInlineMetrics TZEBbox::MeasureObject(TZEBoggetto* obj, int lineWidth) {
 }
 
 void TZEBbox::PlaceObject(TZEBoggetto* obj, int x, int top, bool selected) {
-  QWidget* c = page_ ? page_->ControlOf(obj) : nullptr;
-  if (!c) return;
-  if (unplaced_.count(c) || !c->isVisible()) {
-    if (c->parentWidget() != this) c->setParent(this);
-    c->move(x, top);
-    c->show();
-    unplaced_.erase(c);
+  (void)x, (void)top;  // placed after layout, not while drawing
+  if (auto* d = qobject_cast<TDragCustomControl*>(InlineControl(obj))) d->SetInTextSelection(selected);
+}
+
+void TZEBbox::PlaceObjects() {
+  const uint8_t mask = ReadOnly() ? 1 : 2;
+  for (const auto& up : paras_) {
+    const TZEBparag& p = *up;
+    const int y0 = p.top + p.style.Get(paAbove);
+    const int last = std::min(static_cast<int>(p.text.size()), static_cast<int>(p.chars.size()) - 1);
+    for (const TZEBline& ln : p.lines) {
+      int x = ln.xStart + ln.shift;
+      const int end = std::min(ln.first + ln.count, last);
+      for (int i = std::max(ln.first, 0); i < end; ++i) {
+        const TCharRec& c = p.chars[i];
+        if (c.object >= 0 && static_cast<size_t>(c.object) < p.objects.size())
+          if (QWidget* w = InlineControl(p.objects[c.object]); w && w->parentWidget() == this) {
+            w->move(x, y0 + ln.y + ln.maxAscent - c.ascent);
+            auto* vis = qobject_cast<TMyyVisual*>(w);
+            w->setVisible(!vis || !vis->IsHidden(mask));
+          }
+        x += c.display;
+      }
+    }
   }
-  if (auto* d = qobject_cast<TDragCustomControl*>(c)) d->SetInTextSelection(selected);
 }
 
 TZEBoggetto* TZEBbox::IndexedObject(int number) {
@@ -302,3 +338,75 @@ TZEBoggetto* TZEBbox::IndexedObject(int number) {
 }
 
 int TZEBbox::NumberOf(TZEBoggetto* obj) { return page_ && obj ? page_->NumberOfObject(obj) : -1; }
+
+bool TZEBbox::ReadTableCells(TZEBoggetto* obj, std::string_view text, size_t& pos) {
+  auto* table = qobject_cast<TMyyTable*>(InlineControl(obj));
+  if (table && NestingDepth() < kMaxTableNesting && measure_ && table->ReadCells(*this, text, pos)) return true;
+  // No table to take them: the cells are read past so that they do not show
+  // as paragraphs of this text.
+  TMyyTable::SkipCells(obj ? TTableRecord(obj->Rec()).Rows() * TTableRecord(obj->Rec()).Columns() : 0, text, pos);
+  return false;
+}
+
+// ---------------------------------------------------------------- table cells
+
+void TZEBbox::MakeCell(TMyyTable* table, int padding, int border) {
+  cellTable_ = table;
+  cellPadding_ = padding;
+  borderWidth_ = border;
+  minHalfWidth_ = 0;
+}
+
+int TZEBbox::NestingDepth() const {
+  int depth = 0;
+  for (const TZEBbox* b = this; b && b->cellTable_ && depth <= kMaxTableNesting; ++depth)
+    b = qobject_cast<const TZEBbox*>(b->cellTable_->parentWidget());
+  return depth;
+}
+
+void TZEBbox::ReadCell(const std::shared_ptr<TQtFontCache>& fonts, std::string_view text, size_t& pos,
+                       TZEBtesto* owner, uint8_t origin, int indexBase) {
+  paras_.clear();
+  text_ = owner;
+  measure_ = std::make_unique<TQtCanvas>(nullptr, fonts);
+  layoutWidth_ = widest_ = width();
+  TTextContext ctx = Context(measure_.get());
+  indexBase_ = indexBase;
+  readingOrigin_ = origin;
+  for (auto& p : ReadParagraphs(ctx, text, pos)) {
+    p->origin = origin;
+    paras_.push_back(std::move(p));
+  }
+  if (paras_.empty()) {
+    size_t at = 0;
+    for (auto& p : ReadParagraphs(ctx, "<Z S1 >", at)) paras_.push_back(std::move(p));
+  }
+}
+
+QSize TZEBbox::LayoutCell(int w) {
+  layoutWidth_ = widest_ = std::max(w, 1);
+  LayoutAll();
+  PlaceObjects();
+  return QSize(std::max(w, widest_), textHeight_ + std::max(cellPadding_, 0));
+}
+
+void TZEBbox::PaintCellBorder(QPainter& painter) {
+  if (borderWidth_ > 0) {
+    const QColor shadow = palette().color(QPalette::Dark), light = palette().color(QPalette::Light);
+    for (int k = 0; k < borderWidth_ && 2 * k < std::min(width(), height()); ++k) {
+      const int r = width() - 1 - k, b = height() - 1 - k;
+      painter.setPen(shadow);
+      painter.drawLine(k, k, r, k);
+      painter.drawLine(k, k, k, b);
+      painter.setPen(light);
+      painter.drawLine(k, b, r, b);
+      painter.drawLine(r, k, r, b);
+    }
+    return;
+  }
+  IFrameSetHost* fs = GetFrameSet();
+  if (!ReadOnly() && fs && fs->ShowBoundaries()) {
+    painter.setPen(QPen(Qt::gray, 1, Qt::DotLine));
+    painter.drawRect(rect().adjusted(0, 0, -1, -1));
+  }
+}

@@ -8,7 +8,6 @@
 #include <QString>
 #include <QWidget>
 #include <memory>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -19,6 +18,8 @@ class TZEBset;
 class TZEBtesto;
 class TZEBpage;
 class TQtCanvas;
+class TQtFontCache;
+class TMyyTable;
 
 // Fills clip with the colour and the picture: tiles of `tile` from origin, or
 // one picture at origin with the colour around it. A transparent picture
@@ -51,11 +52,13 @@ protected:
   void paintEvent(QPaintEvent*) override;
 };
 
+// Which paragraphs a hit test looks at: the main text only (the page header
+// and footer left out), or every paragraph.
+enum class THitMode { MainText, AllText };
+
 class TZEBbox : public TDragCustomControl, public IInlineHost, public IObjectIndex {
   Q_OBJECT
 public:
-  // Hit-test modes: the main text only, or every paragraph.
-  static constexpr int kMainText = 0, kAllText = 5;
   // Pages cannot be scrolled further down than this.
   static constexpr int kMaxScroll = 32600;
 
@@ -98,7 +101,7 @@ public:
   bool RepaintOnScroll() const { return !backImage_.isNull() && (backFlags_ & 1); }
 
   // Hit testing and positions.
-  TZEBPosition HitTest(int mode, int x, int y) const;
+  TZEBPosition HitTest(THitMode mode, int x, int y) const;
   TZEBPosition PositionOf(int para, int charIndex) const;
   // Link id of the character at the position (the last one at the end), -1 when none.
   int LinkAt(const TZEBPosition& pos) const;
@@ -135,9 +138,26 @@ public:
   void BeginUpdate() { ++update_; }
   void EndUpdate();
 
-  // The program-wide text zoom in tenths (5..20).
-  static int TextZoom();
-  static void SetTextZoom(int tenths);
+  // The text zoom in tenths (5..20) of the frame set showing the box.
+  int TextZoom();
+
+  // ---- Table cells: a cell box belongs to a table and reads its text from
+  // the text that holds the table, up to the cell end.
+  TMyyTable* CellTable() const { return cellTable_; }
+  bool IsCell() const { return cellTable_ != nullptr; }
+  void MakeCell(TMyyTable* table, int padding, int border);
+  // Reads the cell's paragraphs from `text` at pos (left after the cell end);
+  // `owner` is the text the table stands in, `origin` its paragraphs' origin.
+  void ReadCell(const std::shared_ptr<TQtFontCache>& fonts, std::string_view text, size_t& pos, TZEBtesto* owner,
+                uint8_t origin, int indexBase);
+  uint8_t ReadingOrigin() const { return readingOrigin_; }
+  int IndexBase() const { return indexBase_; }
+  TQtCanvas* MeasureCanvas() const { return measure_.get(); }
+  // Lays the cell out for a width; its resulting size.
+  QSize LayoutCell(int width);
+  int CellPadding() const { return cellPadding_; }
+  // Tables nested in tables: how deep this box lies (0 for a page box).
+  int NestingDepth() const;
 
   // IInlineHost
   TInlineMetrics MeasureObject(TZEBoggetto* obj, int lineWidth) override;
@@ -146,9 +166,14 @@ public:
   // objects follow those of the main text).
   TZEBoggetto* IndexedObject(int number) override;
   int NumberOf(TZEBoggetto* obj) override;
+  bool ReadTableCells(TZEBoggetto* table, std::string_view text, size_t& pos) override;
   void SetIndexBase(int base) { indexBase_ = base; }
+  // Moves the controls of the inline objects to where the last layout put
+  // them and shows those that take room.
+  void PlaceObjects();
 
 protected:
+  void PaintBackground(QPainter& painter, const QRect& clip);
   void paintEvent(QPaintEvent* e) override;
   void mousePressEvent(QMouseEvent* e) override;
   void mouseMoveEvent(QMouseEvent* e) override;
@@ -163,9 +188,10 @@ protected:
 
 private:
   TTextContext Context(TCanvas* canvas);
+  void PaintCellBorder(QPainter& painter);
+  QWidget* InlineControl(TZEBoggetto* obj) const;
   void ReadPart(TTextContext& ctx, const std::string& text, size_t pos, uint8_t origin, int indexBase);
   int LayoutAll();
-  void PaintBackground(QPainter& painter, const QRect& clip);
   void SelectedSpan(int para, int& from, int& to) const;
   void RepaintSelection(const TZEBPosition& a, const TZEBPosition& b);
   void RepaintBetween(TZEBPosition a, TZEBPosition b);
@@ -203,7 +229,9 @@ private:
   QString hint_;
   int cursorNumber_ = 0;
   QPoint releaseScreen_;
-  std::set<QWidget*> unplaced_;  // inline controls waiting for their line to be drawn
+  TMyyTable* cellTable_ = nullptr;
+  int cellPadding_ = -1, borderWidth_ = 0;
+  uint8_t readingOrigin_ = 0;
   std::vector<QRect> lastRepaint_;
   bool inBounds_ = false;
 };

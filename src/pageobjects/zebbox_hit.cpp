@@ -49,15 +49,10 @@ TZEBPosition TZEBbox::PositionOf(int para, int charIndex) const {
   return pos;
 }
 
-TZEBPosition TZEBbox::HitTest(int mode, int x, int y) const {
-  int lo, hi;  // the paragraphs the mode looks at: [lo, hi)
-  if (mode == kAllText) {
-    lo = 0, hi = ParagraphCount();
-  } else if (mode == 0 || mode == 3 || mode == 4) {
-    lo = headerCount_, hi = ParagraphCount() - footerCount_;
-  } else {
-    return {};
-  }
+TZEBPosition TZEBbox::HitTest(THitMode mode, int x, int y) const {
+  // The paragraphs the mode looks at: [lo, hi).
+  int lo = 0, hi = ParagraphCount();
+  if (mode == THitMode::MainText) lo = headerCount_, hi = ParagraphCount() - footerCount_;
   if (lo >= hi) return {};
   // The first paragraph whose band reaches down to y; the last one below them all.
   auto above = [this](int i) { return paras_[i]->style.Get(paAbove); };

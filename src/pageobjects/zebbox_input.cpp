@@ -116,7 +116,7 @@ void TZEBbox::FollowLink(const TZEBPosition& pos, int link) {
 void TZEBbox::mousePressEvent(QMouseEvent* e) {
   const QPoint pt = e->position().toPoint();
   if (update_ > 0 || dblClick_) return;
-  const TZEBPosition pos = HitTest(kAllText, pt.x(), pt.y());
+  const TZEBPosition pos = HitTest(THitMode::AllText, pt.x(), pt.y());
   if (!pos.Valid()) return;
   pressOrigin_ = pos.para->origin;
   pressedHere_ = true;
@@ -136,7 +136,7 @@ void TZEBbox::mousePressEvent(QMouseEvent* e) {
 void TZEBbox::mouseMoveEvent(QMouseEvent* e) {
   if (update_ > 0 || dblClick_) return;
   const QPoint pt = e->position().toPoint();
-  const TZEBPosition pos = HitTest(kAllText, pt.x(), pt.y());
+  const TZEBPosition pos = HitTest(THitMode::AllText, pt.x(), pt.y());
   if (!pos.Valid()) return;
   if (pressed_ && !selecting_ &&
       (std::abs(pt.x() - pressPoint_.x()) > 4 || std::abs(pt.y() - pressPoint_.y()) > 4)) {
@@ -160,7 +160,7 @@ void TZEBbox::mouseReleaseEvent(QMouseEvent* e) {
   const QPoint pt = e->position().toPoint();
   if (dblClick_) {
     dblClick_ = pressed_ = pressedHere_ = selecting_ = false;
-    const TZEBPosition pos = HitTest(kAllText, pt.x(), pt.y());
+    const TZEBPosition pos = HitTest(THitMode::AllText, pt.x(), pt.y());
     if (!pos.Valid()) return;
     const int link = pos.Contains(pt.x(), pt.y()) ? LinkAt(pos) : -1;
     if (link >= 0 && !hasSel_)
@@ -179,7 +179,7 @@ void TZEBbox::mouseReleaseEvent(QMouseEvent* e) {
   }
   IFrameSetHost* fs = GetFrameSet();
   if (!hasSel_) {
-    const TZEBPosition pos = HitTest(kAllText, pt.x(), pt.y());
+    const TZEBPosition pos = HitTest(THitMode::AllText, pt.x(), pt.y());
     const int link = pos.Valid() && pos.Contains(pt.x(), pt.y()) ? LinkAt(pos) : -1;
     if (link >= 0) {
       FollowLink(pos, link);

@@ -8,6 +8,7 @@
 #include <QRubberBand>
 #include <algorithm>
 #include <cmath>
+#include <exception>
 #include <cstring>
 #include <limits>
 
@@ -169,23 +170,18 @@ void TZEBFrame::SetBarWidth(int width) {
 void TZEBFrame::LeavePage() {
   if (!page_ || left_) return;
   left_ = true;
-  try {
-    if (frameSet_ && frameSet_->SaveOnExit())
-      page_->WriteBack();
-    else
-      page_->Detach();
-  } catch (...) {
-  }
+  // Failures reach the operation that changes the page, which reports them.
+  if (frameSet_ && frameSet_->SaveOnExit())
+    page_->WriteBack();
+  else
+    page_->Detach();
 }
 
 void TZEBFrame::ReleasePage() {
   if (!page_ || released_) return;
   LeavePage();
   released_ = true;
-  try {
-    page_->Release();
-  } catch (...) {
-  }
+  page_->Release();
 }
 
 void TZEBFrame::FreePage() {
@@ -218,14 +214,11 @@ void TZEBFrame::PreparePage(TZEBtesto* page) {
 }
 
 void TZEBFrame::LoadPage(TZEBtesto* page) {
-  try {
-    if (page_ && page && page_->StoredPage() == page) return;
-    if (!prepared_) PreparePage(nullptr);
-    prepared_ = false;
-    if (notice_ && notice_.get() != page) notice_.reset();
-    if (!showFramesOnly_) page_->LoadPage(page);
-  } catch (...) {
-  }
+  if (page_ && page && page_->StoredPage() == page) return;
+  if (!prepared_) PreparePage(nullptr);
+  prepared_ = false;
+  if (notice_ && notice_.get() != page) notice_.reset();
+  if (!showFramesOnly_) page_->LoadPage(page);
 }
 
 void TZEBFrame::ShowNotice(std::unique_ptr<TZEBtesto> text) {
@@ -348,8 +341,8 @@ bool TZEBFrame::WriteMap(std::string& out, int mode) {
     for (TZEBFrame* c : children_)
       if (!c->WriteMap(out, mode)) return false;
     return true;
-  } catch (...) {
-    return false;
+  } catch (const std::exception&) {
+    return false;  // the caller reports a map that could not be written
   }
 }
 

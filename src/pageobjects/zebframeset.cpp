@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "document/records.h"
 #include "document/strutil.h"
 #include "pageobjects/zebbox.h"
 #include "pageobjects/zebpage.h"
@@ -89,10 +90,7 @@ void TZEBCustomFrameSet::ChangePage(int value, bool force) {
       active_ = nullptr;
       focused_ = nullptr;
       loading_ = false;
-      try {
-        FocusActive();
-      } catch (...) {
-      }
+      FocusActive();
     }
     pageChanged_ = true;
     FireNotify(OnPageChanged, this);
@@ -304,10 +302,10 @@ void TZEBCustomFrameSet::LoadLeaves(TZEBFrame* top) {
 
 void TZEBCustomFrameSet::StartAutoLink(TZEBtesto* page) {
   if (!page || !readOnly_ || !activePreview_) return;
-  const TObjId target = page->Rec().I32(227);
+  const TObjId target = page->Rec().I32(pagerec::AutoLinkTarget);
   if (target == NoObject) return;
   autoLinkTarget_ = target;
-  const int64_t ms = int64_t(page->Rec().I16(221)) * AutoLinkTimeUnit;
+  const int64_t ms = int64_t(page->Rec().I16(pagerec::AutoLinkDelay)) * AutoLinkTimeUnit;
   autoLinkTimer_.start(int(std::clamp<int64_t>(ms, 100, INT32_MAX)));
 }
 
@@ -352,4 +350,13 @@ std::string TZEBCustomFrameSet::HintFor(TZEBoggetto* obj) {
   std::string hint = obj ? obj->Description() : std::string();
   if (OnGetHint) OnGetHint(this, obj, hint);
   return hint;
+}
+
+void TZEBCustomFrameSet::SetTextZoom(int tenths) { textZoom_ = std::clamp(tenths, 5, 20); }
+
+void TZEBCustomFrameSet::SetPopup(TPopupRole role, QMenu* menu) { popups_[role] = menu; }
+
+QMenu* TZEBCustomFrameSet::PopupFor(TPopupRole role) const {
+  auto it = popups_.find(role);
+  return it == popups_.end() ? nullptr : it->second.data();
 }

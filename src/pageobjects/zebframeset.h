@@ -6,6 +6,7 @@
 #include <QPointer>
 #include <QTimer>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <utility>
@@ -117,6 +118,13 @@ public:
   void DropFiles(const std::vector<std::string>& files, QObject* source) override;
   std::string HintFor(TZEBoggetto* obj) override;
   bool Closing() const override { return closing_; }
+  int TextZoom() const override { return textZoom_; }
+  QMenu* PopupFor(TPopupRole role) const override;
+  // The zoom of the pages shown from now on (clamped to 5..20).
+  void SetTextZoom(int tenths);
+  void SetPopup(TPopupRole role, QMenu* menu);
+  bool AnchorPreview() const override { return anchorPreview_; }
+  void SetAnchorPreview(bool on) { anchorPreview_ = on; }
   TFormHost* FormHost() override { return forms_.get(); }
   TFormHost& Forms() { return *forms_; }
 
@@ -180,6 +188,9 @@ private:
   bool noFocus_ = false, errorLatch_ = false, autoLinkRunning_ = false, floating_ = false;
   bool closing_ = false;
   uint8_t searchOptions_ = 0;
+  int textZoom_ = 10;
+  bool anchorPreview_ = false;
+  std::map<TPopupRole, QPointer<QMenu>> popups_;
   bool savedReadOnly_ = false, savedSaveOnExit_ = false;
   int savedMainPage_ = -1;
 };

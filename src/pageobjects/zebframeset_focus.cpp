@@ -5,6 +5,7 @@
 #include <QWheelEvent>
 #include <QtGlobal>
 #include <algorithm>
+#include <exception>
 
 #include "pageobjects/zebbox.h"
 #include "pageobjects/zebpage.h"
@@ -44,7 +45,13 @@ void TZEBCustomFrameSet::Later(std::function<void()> work) {
   QMetaObject::invokeMethod(
       this,
       [this, gen, work = std::move(work)] {
-        if (gen == generation_) work();
+        if (gen != generation_) return;
+        // Deferred work starts here: a failure in it is reported once.
+        try {
+          work();
+        } catch (const std::exception&) {
+          if (!closing_) Message(TMsgKind::Error, "Errore sconociuto. E' meglio salvare e uscire. Eventualmente riavviare.");
+        }
       },
       Qt::QueuedConnection);
 }
@@ -59,7 +66,7 @@ void TZEBCustomFrameSet::ScrollMainToAnchorLater(int anchor) {
 
 void TZEBCustomFrameSet::FocusActive(int retry) {
   if (loading_ || closing_) return;
-  try {
+  {
     QWidget* c = active_ ? active_.data() : ActiveBox();
     if (!c) return;
     if (c->isHidden()) c->show();
@@ -73,8 +80,6 @@ void TZEBCustomFrameSet::FocusActive(int retry) {
     }
     c->setFocus(Qt::OtherFocusReason);
     if (!c->hasFocus() && retry + 1 < 10) PostFocus(retry + 1);
-  } catch (...) {
-    active_ = nullptr;
   }
 }
 
@@ -83,7 +88,7 @@ bool TZEBCustomFrameSet::ScrollByKey(int key) {
   TZEBpage* page = box ? box->Page() : nullptr;
   if (!page) return false;
   const int step = std::max(10, page->height() - 20);
-  try {
+  {
     switch (key) {
       case Qt::Key_PageUp: page->SetScrollY(page->ScrollY() - step); return true;
       case Qt::Key_PageDown: page->SetScrollY(page->ScrollY() + step); return true;
@@ -93,19 +98,14 @@ bool TZEBCustomFrameSet::ScrollByKey(int key) {
       case Qt::Key_Right: page->SetScrollX(page->ScrollX() + 20); return true;
       default: return false;
     }
-  } catch (...) {
-    return true;
   }
 }
 
 void TZEBCustomFrameSet::ScrollByWheel(int angleDelta) {
   if (angleDelta == 0) return;
-  try {
-    TZEBbox* box = ActiveBox();
-    TZEBpage* page = box ? box->Page() : nullptr;
-    if (page) page->SetScrollY(page->ScrollY() + (angleDelta > 0 ? -100 : 100));
-  } catch (...) {
-  }
+  TZEBbox* box = ActiveBox();
+  TZEBpage* page = box ? box->Page() : nullptr;
+  if (page) page->SetScrollY(page->ScrollY() + (angleDelta > 0 ? -100 : 100));
 }
 
 void TZEBCustomFrameSet::keyPressEvent(QKeyEvent* e) {

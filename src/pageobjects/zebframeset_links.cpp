@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "document/records.h"
 #include "document/strutil.h"
 #include "pageobjects/zebbox.h"
 #include "pageobjects/zebpage.h"
@@ -38,10 +39,7 @@ int TZEBCustomFrameSet::GoBack() {
   autoLinkTimer_.stop();
   if (previous_.empty()) return mainPage_;
   const int page = previous_.back();
-  try {
-    SetMainPageNumber(page);
-  } catch (...) {
-  }
+  SetMainPageNumber(page);
   return page;
 }
 
@@ -114,10 +112,7 @@ bool TZEBCustomFrameSet::ScrollMainToAnchor(int anchor) {
 void TZEBCustomFrameSet::Reset() {
   if (active_ && active_->hasFocus()) active_->clearFocus();
   active_ = nullptr;
-  try {
-    SetMainPageNumber(-1);
-  } catch (...) {
-  }
+  SetMainPageNumber(-1);  // reports its own failures
   previous_.clear();
   active_ = nullptr;
 }
@@ -147,7 +142,7 @@ int TZEBCustomFrameSet::SpecialLinkTarget(TZEBoggetto* link, QObject* source) co
   TZEBbox* box = BoxOf(source);
   if (!box) return -1;
   if (link->State() == 1) {
-    const TObjId id = link->Rec().I32(13);
+    const TObjId id = link->Rec().I32(speclinkrec::Target);
     TZEBoggetto* target = box->Text() ? box->Text()->ResolveContainerId(id) : doc_->ObjectById(id);
     return target && target->Kind() == testoHtml ? target->Index() : -1;
   }
@@ -184,10 +179,7 @@ void TZEBCustomFrameSet::HandleLink(TZEBoggetto* obj, QPointer<QObject> source) 
   const std::string onclick = str::Lower(obj->GetAttribute("onclick"));
   if (onclick.find("print(1)") != std::string::npos || onclick.find("window.print()") != std::string::npos)
     PrintCurrent(true, source);
-  try {
-    if (OnDoLink) OnDoLink(this, source, obj);
-  } catch (...) {
-  }
+  if (OnDoLink) OnDoLink(this, source, obj);
   autoLinkRunning_ = false;
 }
 

@@ -10,6 +10,7 @@
 #include <QScrollBar>
 #include <QWheelEvent>
 
+#include "document/records.h"
 #include "document/zebobject.h"
 #include "document/zebpicture.h"
 #include "document/zebset.h"
@@ -34,7 +35,7 @@ void TZEBsfondo::paintEvent(QPaintEvent* e) {
   QPainter p(this);
   TZEBpicture* pic = picture ? picture->Picture() : nullptr;
   const QImage img = PictureImage(pic);
-  const QSize tile = picture ? QSize(picture->Rec().I16(85), picture->Rec().I16(87)) : QSize();
+  const QSize tile = picture ? QSize(picture->Rec().I16(imagerec::Width), picture->Rec().I16(imagerec::Height)) : QSize();
   // Without a stored tile size the picture is not drawn, only the colour.
   PaintPageBackground(p, e->rect(), colour, img, tile, !pic || pic->Opaque(), QPoint(0, 0), false);
 }
@@ -70,6 +71,7 @@ int TZEBpage::PageIndex() const { return d->pageIndex; }
 bool TZEBpage::IsTemporary() const { return d->temporary; }
 IFrameSetHost* TZEBpage::FrameSet() const { return d->frameSet; }
 TZEBsfondo* TZEBpage::Background() const { return d->background; }
+TPictureFrameCache& TZEBpage::PictureFrames() { return d->pictures; }
 uint8_t TZEBpage::ScrollMode() const { return d->scrollMode; }
 const std::vector<TZEBoggetto*>& TZEBpage::PageObjects() const { return d->pageObjects; }
 const std::vector<TZEBoggetto*>& TZEBpage::FloatingImages() const { return d->floatingImages; }
@@ -186,6 +188,9 @@ void TZEBpage::SetReadOnly(bool on) {
 void TZEBpage::SetAnimated(bool on) {
   d->animated = on;
   if (d->box) d->box->SetAnimated(on);
+  // Pictures stop or start their animations with the page.
+  for (auto& e : d->objects)
+    if (auto* v = qobject_cast<TMyyVisual*>(e.control.data())) v->SetAnimated(on);
 }
 
 void TZEBpage::SetShowFramesOnly(bool on) {
@@ -217,8 +222,8 @@ void TZEBpage::ShowBackground(TZEBtesto* page) {
   if (!page) return;
   TZEBset* doc = page->Document();
   if (!d->background) d->background = new TZEBsfondo(viewport());
-  d->background->colour = page->Rec().I32(101);
-  const int32_t pic = page->Rec().I32(85);
+  d->background->colour = page->Rec().I32(pagerec::BackColour);
+  const int32_t pic = page->Rec().I32(pagerec::BackPicture);
   d->background->picture = doc && pic >= 0 ? doc->ObjectAt(immagine, pic) : nullptr;
   d->background->setGeometry(viewport()->rect());
   d->background->show();
@@ -270,9 +275,12 @@ void TZEBpage::CreateObjects() {
         v->Bind(o);
         v->SetReadOnly(d->readOnly);
         v->SetAnimated(d->animated);
+      } else if (auto* t = qobject_cast<TDragCustomControl*>(c)) {
+        t->SetFrameSet(d->frameSet);
+        t->SetReadOnly(d->readOnly);
       }
       if (c) c->hide();  // until the layout places it
-      const uint8_t placement = o->Rec().Byte(13);
+      const uint8_t placement = TPictureRecord(o->Rec()).Placement();
       if (headerOrFooter && o->Kind() == immagineNew && (placement == 254 || placement == 255))
         d->floatingImages.push_back(o);
     }
@@ -295,13 +303,13 @@ void TZEBpage::LoadPage(TZEBtesto* page) {
   }
   MakeDisplay(page);
   TZEBset* doc = Document();
-  auto* box = new TZEBbox(this);
+  auto* box = new TZEBbox(this, viewport());
   d->box = box;
   d->objects.assign(1, Impl::Entry{box, nullptr});
   box->SetReadOnly(d->readOnly);
   box->SetAnimated(d->animated);
-  box->SetBackColour(d->display->Rec().I32(101));
-  if (const int32_t pic = d->display->Rec().I32(85); doc && pic >= 0) box->SetBackPicture(doc->ObjectAt(immagine, pic));
+  box->SetBackColour(d->display->Rec().I32(pagerec::BackColour));
+  if (const int32_t pic = d->display->Rec().I32(pagerec::BackPicture); doc && pic >= 0) box->SetBackPicture(doc->ObjectAt(immagine, pic));
   if (doc) box->SetBackFlags(doc->HeaderByte(hdr::BackAnchoring));
   CreateObjects();
 
@@ -312,10 +320,12 @@ void TZEBpage::LoadPage(TZEBtesto* page) {
   box->resize(std::max(viewport()->width(), 20), std::max(viewport()->height(), 1));
   box->LoadText(d->display, pos);
   setWidget(box);
+  box->show();
   for (auto* list : {&d->pageObjects, &d->floatingImages})
     for (TZEBoggetto* o : *list)
       if (QWidget* c = ControlOf(o)) {
         c->setParent(box);
+        if (auto* v = qobject_cast<TMyyVisual*>(c)) v->RefreshLook();
         c->show();
       }
   FitBox();
@@ -354,6 +364,9 @@ void TZEBpage::FitBox() {
     if (!d->refit) break;
   }
   d->fitting = false;
+  // Pictures placed in percent of the page follow its size.
+  for (TZEBoggetto* o : d->pageObjects)
+    if (auto* v = qobject_cast<TMyyVisual*>(ControlOf(o)); v && v->Absolute()) v->SetParentWidth(0);
 }
 
 bool TZEBpage::eventFilter(QObject* watched, QEvent* e) {
@@ -380,7 +393,7 @@ bool TZEBpage::GoToAnchor(int n) {
   TMyyVisual* anchor = nullptr;
   for (auto& a : d->anchors) {
     auto* v = qobject_cast<TMyyVisual*>(a.data());
-    if (v && v->Object() && v->Object()->Rec().I32(5) == n) {
+    if (v && v->Object() && v->Object()->Rec().I32(shortrec::Value) == n) {
       anchor = v;
       break;
     }
@@ -448,6 +461,7 @@ void TZEBpage::Release() {
   d->display = nullptr;
   d->ownedDisplay.reset();
   d->stored = nullptr;
+  d->pictures.Clear();
   if (d->registered && d->frameSet) d->frameSet->UnregisterPage(this);
   d->registered = false;
 }

@@ -15,6 +15,7 @@ class TZEBbox;
 class TZEBFrame;
 class TZEBsfondo;
 class IFrameSetHost;
+class TPictureFrameCache;
 
 // The page background shown while the text is not yet laid out.
 class TZEBsfondo : public QWidget {
@@ -92,6 +93,9 @@ public:
   void AddFrameSet(QObject* frameSet);
   void RemoveFrameSet(QObject* frameSet);
   std::vector<QObject*> EmbeddedFrameSets() const;
+
+  // Qt images of the pictures this page shows, made once per picture.
+  TPictureFrameCache& PictureFrames();
 
   // The background box of the first pass (null once the page is loaded).
   TZEBsfondo* Background() const;

@@ -6,6 +6,7 @@
 #include <memory>
 #include <vector>
 
+#include "pageobjects/pictureframes.h"
 #include "pageobjects/zebbox.h"
 #include "pageobjects/zebpage.h"
 
@@ -42,6 +43,7 @@ struct TZEBpage::Impl {
   TZEBbox* lastBox = nullptr;
   int lastPara = -1;
 
+  TPictureFrameCache pictures;
   QPointer<TZEBsfondo> background;
   int pageIndex = -1;
   TZEBtesto* stored = nullptr;

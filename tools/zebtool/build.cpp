@@ -1,6 +1,7 @@
 // zebtool build: reads a JSON manifest, turns its symbolic references into
 // object ids and writes the ebook through TZebWriter.
 #include "build.h"
+#include "build_objects.h"
 #include "build_forms.h"
 
 #include <cstdio>
@@ -16,6 +17,7 @@
 #include <nlohmann/json.hpp>
 
 #include "document/codepage.h"
+#include "document/records.h"
 #include "document/zebwriter.h"
 
 namespace fs = std::filesystem;
@@ -101,42 +103,6 @@ private:
   std::unordered_map<uint32_t, uint8_t> reverse_;
 };
 
-// ---- Picture sizes from the file headers.
-
-bool PictureSize(const std::string& d, int& w, int& h) {
-  auto u8 = [&](size_t i) { return unsigned(uint8_t(d[i])); };
-  if (d.size() >= 10 && (d.compare(0, 6, "GIF87a") == 0 || d.compare(0, 6, "GIF89a") == 0)) {
-    w = int(u8(6) | u8(7) << 8);
-    h = int(u8(8) | u8(9) << 8);
-    return true;
-  }
-  if (d.size() >= 24 && d.compare(0, 8, "\x89PNG\r\n\x1a\n") == 0 && d.compare(12, 4, "IHDR") == 0) {
-    w = int(u8(16) << 24 | u8(17) << 16 | u8(18) << 8 | u8(19));
-    h = int(u8(20) << 24 | u8(21) << 16 | u8(22) << 8 | u8(23));
-    return true;
-  }
-  if (d.size() >= 4 && u8(0) == 0xFF && u8(1) == 0xD8) {
-    // Walk the marker segments up to the first start-of-frame.
-    size_t i = 2;
-    while (i + 4 <= d.size()) {
-      if (u8(i) != 0xFF) return false;
-      unsigned m = u8(i + 1);
-      if (m == 0xFF) { ++i; continue; }
-      if (m == 0xD8 || m == 0x01 || (m >= 0xD0 && m <= 0xD7)) { i += 2; continue; }
-      size_t len = u8(i + 2) << 8 | u8(i + 3);
-      bool sof = m >= 0xC0 && m <= 0xCF && m != 0xC4 && m != 0xC8 && m != 0xCC;
-      if (sof && len >= 7 && i + 9 <= d.size()) {
-        h = int(u8(i + 5) << 8 | u8(i + 6));
-        w = int(u8(i + 7) << 8 | u8(i + 8));
-        return true;
-      }
-      if (len < 2) return false;
-      i += 2 + len;
-    }
-  }
-  return false;
-}
-
 // ---- Reading the manifest.
 
 class TManifestBuilder {
@@ -161,6 +127,16 @@ private:
 
   void ReadProperties();
   int placed_ = 0;  // objects with a control placed so far in the current text
+  std::vector<int> pageLevel_;  // markers of the current page's objects placed at page coordinates
+  int nesting_ = 0;
+  TObjectContext ObjectContext();
+  std::string PageObjectTag(const std::string& tag, const std::string& where);
+  const json& Named(const char* list, const std::string& name, const std::string& where);
+  std::string Marker() {
+    char marker[16];
+    std::snprintf(marker, sizeof marker, "<$FF%06X>", ++placed_);
+    return marker;
+  }
   void ReadHeader();
   void ReadHeaderReferences();
   void ReadStyles();
@@ -181,6 +157,7 @@ private:
   void WriteNodes(const json& list, int level, std::string& out, const std::string& where);
 
   std::string ExpandMarkup(const std::string& src, const std::string& where);
+  std::string ExpandBody(const std::string& src, const std::string& where, const char* firstHeader);
   std::string ExpandTag(const std::string& tag, const std::string& where, bool& isHeader);
   std::string ParagraphHeader(const std::string& arg, const std::string& where);
 
@@ -189,6 +166,7 @@ private:
   TZebWriter w_;
   std::unique_ptr<TEncoder> enc_;
   std::map<std::string, int> pages_, links_, files_, pictures_, keywords_, styles_, maps_;
+  std::map<int, std::pair<int, int>> pictureSizes_;
   int32_t frameIds_ = 0;
   std::map<std::string, TObjId> forms_;
 };
@@ -277,7 +255,7 @@ int32_t TManifestBuilder::TargetId(const std::string& ref, const std::string& wh
 
 void TManifestBuilder::Build(const std::string& outPath) {
   CheckKeys(m_, {"header", "properties", "styles", "keywords", "links", "files", "pictures", "pages",
-                 "frame_maps", "contents", "forms"}, "manifesto");
+                 "frame_maps", "contents", "tables", "images", "floating", "forms"}, "manifesto");
   ReadProperties();
   ReadHeader();
   ReadStyles();
@@ -503,6 +481,7 @@ void TManifestBuilder::ReadPictures() {
     h = Int(p, "height", where, h, 1, INT16_MAX);
     if (w < 1 || w > INT16_MAX || h < 1 || h > INT16_MAX) Fail(where + ": dimensioni dell'immagine non valide");
     std::string fileName = Enc(Str(p, "file_name", where, path.filename().string()), where + ".file_name", 75);
+    pictureSizes_[int(pictures_.size())] = {w, h};
     pictures_[n] = w_.AddPicture(Enc(Str(p, "title", where, n), where + ".title", 71), fileName,
                                  std::vector<uint8_t>(bytes.begin(), bytes.end()), w, h);
   }
@@ -636,13 +615,26 @@ void TManifestBuilder::WriteFrames(const json& list, int32_t parent, int depth, 
 // ---- Text markup with symbolic references.
 
 std::string TManifestBuilder::ExpandMarkup(const std::string& src, const std::string& where) {
-  std::string out;
   placed_ = 0;
+  pageLevel_.clear();
+  std::string out = ExpandBody(src, where, "<Z S0 >");
+  // Objects at page coordinates: a paragraph of their own each, first in the text.
+  std::string front;
+  for (int n : pageLevel_) {
+    char marker[32];
+    std::snprintf(marker, sizeof marker, "<Z S0 f0 ><$FF%06X>", n);
+    front += marker;
+  }
+  return enc_->Encode(front + out, where);
+}
+
+std::string TManifestBuilder::ExpandBody(const std::string& src, const std::string& where, const char* firstHeader) {
+  std::string out;
   bool pendingBreak = false, afterHeader = true;
   // A line break in the source is one space between words, nothing next to a
   // paragraph header; the markup itself has no line-break character.
   auto emit = [&](const std::string& piece, bool isHeader) {
-    if (out.empty() && !isHeader) out = "<Z S0 >";
+    if (out.empty() && !isHeader) out = firstHeader;
     if (pendingBreak && !isHeader && !afterHeader) out += ' ';
     pendingBreak = false;
     out += piece;
@@ -672,8 +664,8 @@ std::string TManifestBuilder::ExpandMarkup(const std::string& src, const std::st
       ++i;
     }
   }
-  if (out.empty()) out = "<Z S0 >";
-  return enc_->Encode(out, where);
+  if (out.empty()) out = firstHeader;
+  return out;
 }
 
 std::string TManifestBuilder::ExpandTag(const std::string& tag, const std::string& where, bool& isHeader) {
@@ -692,17 +684,16 @@ std::string TManifestBuilder::ExpandTag(const std::string& tag, const std::strin
     // The reference makes the page create the picture's control; the marker
     // places it in the text by its number in the page's object index, where
     // number 0 is the text box itself.
-    char marker[16];
-    std::snprintf(marker, sizeof marker, "<$FF%06X>", ++placed_);
-    return "<$" + Hex8(MakeId(immagineNew, ref)) + ">" + marker;
+    return "<$" + Hex8(MakeId(immagineNew, ref)) + ">" + Marker();
   }
   if (tag.compare(0, 12, "object:form:") == 0) {
     auto it = forms_.find(tag.substr(12));
     if (it == forms_.end()) Fail(where + ": oggetto di modulo \"" + tag.substr(12) + "\" sconosciuto");
-    char marker[16];
-    std::snprintf(marker, sizeof marker, "<$FF%06X>", ++placed_);
-    return "<$" + Hex8(it->second) + ">" + marker;
+    return "<$" + Hex8(it->second) + ">" + Marker();
   }
+  if (tag.compare(0, 6, "table:") == 0 || tag.compare(0, 6, "image:") == 0 || tag.compare(0, 7, "anchor:") == 0 ||
+      tag.compare(0, 9, "floating:") == 0)
+    return PageObjectTag(tag, where);
   Fail(where + ": \"{{" + tag + "}}\" sconosciuto");
 }
 
@@ -719,43 +710,10 @@ void TManifestBuilder::ReadForms() {
   forms_ = ReadFormObjects(*list, ctx);
 }
 
-// "{{p:Style|A2 N10}}": the style by name, then keys in any order; the reader
-// takes them only in its fixed order, so they are written in that order.
 std::string TManifestBuilder::ParagraphHeader(const std::string& arg, const std::string& where) {
   size_t bar = arg.find('|');
   std::string name = arg.substr(0, bar), keys = bar == std::string::npos ? "" : arg.substr(bar + 1);
-  int style = name.empty() ? 0 : Lookup(styles_, name, "stile", where);
-  static const std::string order = "cFsypPANMLIlrtbCSY";
-  std::map<char, std::string> values;
-  for (size_t i = 0; i < keys.size();) {
-    if (keys[i] == ' ') { ++i; continue; }
-    char key = keys[i];
-    std::string value;
-    if (key == 'F') {
-      size_t close = keys.size() > i + 1 && keys[i + 1] == '"' ? keys.find('"', i + 2) : std::string::npos;
-      if (close == std::string::npos) Fail(where + ": carattere del paragrafo atteso come F\"Nome\"");
-      value = keys.substr(i + 1, close - i);
-      i = close + 1;
-    } else {
-      size_t end = std::min(keys.find(' ', i), keys.size());
-      value = keys.substr(i + 1, end - i - 1);
-      i = end;
-      bool colour = key == 'c' || key == 'C';
-      bool ok = colour ? value.size() == 6 && value.find_first_not_of("0123456789abcdefABCDEF") == std::string::npos
-                       : !value.empty() && value.size() < 10 &&
-                             value.find_first_not_of("0123456789", value[0] == '-' ? 1 : 0) == std::string::npos &&
-                             value != "-";
-      if (!ok) Fail(where + ": valore \"" + value + "\" non valido per la chiave " + key);
-      for (char& ch : value) ch = char(std::toupper(uint8_t(ch)));
-    }
-    if (order.find(key) == std::string::npos) Fail(where + ": chiave di paragrafo \"" + key + "\" sconosciuta");
-    if (values.count(key)) Fail(where + ": chiave di paragrafo \"" + key + "\" ripetuta");
-    values[key] = value;
-  }
-  std::string out = "<Z S" + std::to_string(style) + " ";
-  for (char key : order)
-    if (values.count(key)) out += std::string(1, key) + values[key] + " ";
-  return out + ">";
+  return ParagraphHeaderText(name.empty() ? 0 : Lookup(styles_, name, "stile", where), keys, where);
 }
 
 // ---- Contents tree.
@@ -811,4 +769,67 @@ int RunBuild(const std::string& manifestPath, const std::string& outPath) {
     std::cerr << "Errore!: " << msg << std::endl;
     return 1;
   }
+}
+
+// ---- Page objects: tables, placed pictures, anchors and floating frames.
+
+namespace {
+// Tables hold tables; a manifest cannot nest them deeper than the reader shows.
+constexpr int kMaxManifestNesting = 6;
+}  // namespace
+
+TObjectContext TManifestBuilder::ObjectContext() {
+  TObjectContext c;
+  c.lookup = [this](const char* list, const std::string& name, const std::string& where) {
+    if (std::string(list) == "pages") return Lookup(pages_, name, "pagina", where);
+    return Lookup(pictures_, name, "immagine", where);
+  };
+  c.target = [this](const std::string& ref, const std::string& where) { return TargetId(ref, where); };
+  c.encode = [this](const std::string& s, const std::string& where, size_t n) { return Enc(s, where, n); };
+  c.colour = [](const json& v, const std::string& where) { return Colour(v, where); };
+  c.pictureSize = [this](int picture) { return pictureSizes_[picture]; };
+  return c;
+}
+
+const json& TManifestBuilder::Named(const char* list, const std::string& name, const std::string& where) {
+  const json* l = Find(m_, list);
+  if (l && l->is_array())
+    for (const json& e : *l)
+      if (e.is_object() && e.contains("name") && e["name"] == name) return e;
+  Fail(where + ": \"" + name + "\" non si trova in \"" + list + "\"");
+}
+
+std::string TManifestBuilder::PageObjectTag(const std::string& tag, const std::string& where) {
+  const size_t colon = tag.find(':');
+  const std::string kind = tag.substr(0, colon), name = tag.substr(colon + 1);
+  TObjectContext ctx = ObjectContext();
+  std::vector<uint8_t> rec(668, 0);
+  if (kind == "anchor") {
+    rec[4] = 14;
+    PutI32(rec.data() + shortrec::Value, Int(json{{"n", std::atoi(name.c_str())}}, "n", where, 0, 0, 1 << 24));
+    return "<$" + Hex8(MakeId(shortObj, w_.Add(shortObj, std::move(rec)))) + ">" + Marker();
+  }
+  if (kind == "floating") {
+    FloatingRecord(Named("floating", name, where), ctx, where + " (" + name + ")", rec);
+    return "<$" + Hex8(MakeId(inputStat, w_.Add(inputStat, std::move(rec)))) + ">" + Marker();
+  }
+  if (kind == "image") {
+    std::string description;
+    bool absolute = false;
+    ImageRecord(Named("images", name, where), ctx, where + " (" + name + ")", rec, description, absolute);
+    const std::string ref = "<$" + Hex8(MakeId(immagineNew, w_.Add(immagineNew, std::move(rec)))) + ">";
+    if (!absolute) return ref + Marker();
+    if (nesting_ > 0) Fail(where + ": un'immagine in posizione assoluta non può stare in una cella");
+    pageLevel_.push_back(++placed_);
+    return ref;
+  }
+  const json& t = Named("tables", name, where);
+  if (++nesting_ > kMaxManifestNesting) Fail(where + ": tabelle annidate troppo in profondità");
+  std::vector<uint8_t> payload;
+  TableRecord(t, ctx, where + " (" + name + ")", rec, payload);
+  std::string out = "<$" + Hex8(MakeId(tabellaHtml, w_.Add(tabellaHtml, std::move(rec), payload))) + ">" + Marker();
+  for (const std::string& cell : TableCellSources(t, where, ctx))
+    out += ExpandBody(cell, where + " (" + name + ")", "<Z S1 >") + "<T>";
+  --nesting_;
+  return out;
 }

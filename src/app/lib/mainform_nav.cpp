@@ -130,7 +130,7 @@ void TMainForm::ReshowPage() {
 
 void TMainForm::NaumentaClick() {
   if (zoom_.Increase()) {
-    TZEBbox::SetTextZoom(zoom_.Value());
+    Editor->SetTextZoom(zoom_.Value());
     ReshowPage();
   }
   Editor->FocusActive();
@@ -138,7 +138,7 @@ void TMainForm::NaumentaClick() {
 
 void TMainForm::NdiminuisciClick() {
   if (zoom_.Decrease()) {
-    TZEBbox::SetTextZoom(zoom_.Value());
+    Editor->SetTextZoom(zoom_.Value());
     ReshowPage();
   }
   Editor->FocusActive();
@@ -241,7 +241,7 @@ void TMainForm::Seguicollegamento1Click() {
   TZEBbox* box = popupBox_.data();
   if (!box) return;
   const QPoint at = box->mapFromGlobal(box->ReleasePoint());
-  const TZEBPosition pos = box->HitTest(TZEBbox::kAllText, at.x(), at.y());
+  const TZEBPosition pos = box->HitTest(THitMode::AllText, at.x(), at.y());
   const int link = pos.Valid() ? box->LinkAt(pos) : -1;
   if (TZEBoggetto* obj = link >= 0 ? box->LinkObject(pos.paraIndex, link) : nullptr) Editor->RaiseLink(obj, box);
 }
