@@ -7,6 +7,7 @@ packages=(
   libjpeg-dev libgif-dev libpng-dev nlohmann-json3-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-liberation2 fontconfig
+  desktop-file-utils xdg-utils shared-mime-info libglib2.0-bin
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -72,6 +72,10 @@ struct TPayload {
   void Reset() { filePos = -1; size = 0; mem.reset(); }
 };
 
+// Kinds whose objects a text references as its own, numbered in order of
+// first reference (container ids 0x6F000000 + n of its display copy).
+bool EmbeddedKind(int kind);
+
 struct TEbookLink {
   bool isEbook = false;
   std::string path;

@@ -17,6 +17,7 @@
 #include <QUrl>
 #include <QWheelEvent>
 
+#include "app/lang/oxlangs.h"
 #include "app/lib/aboutform.h"
 #include "app/lib/boxsink.h"
 #include "document/pathutil.h"
@@ -94,6 +95,7 @@ TMainForm::TMainForm(TMainFormOptions options, QWidget* parent)
   const int cache = settings_.ReadOptionNum("maxCacheImg", -1);
   if (cache > 0) mainZEBset->MaxCacheImg = std::min(cache, 5000);
   recent_.Load(settings_);
+  WatchMainDocument();
 
   BuildPanels();
   StatusBar = new TMainStatusBar(this);
@@ -102,6 +104,10 @@ TMainForm::TMainForm(TMainFormOptions options, QWidget* parent)
   BuildToolbars();
   BuildMenus();
   BuildPopupMenu();
+  // The table's texts first: captions set by code below override them.
+  Languager = new TOxLanguager(this);
+  Languager->setObjectName("Languager");
+  Languager->SetLocalizationString(BuiltInTable("MainForm"));
   const std::string bars = settings_.ReadKey(ToolbarKey, "toolbar");
   if (bars != "notfound" && !bars.empty()) restoreState(QByteArray::fromBase64(QByteArray::fromStdString(bars)));
 
@@ -180,6 +186,8 @@ TMainForm::~TMainForm() {
   if (!lastFile_.empty()) settings_.WriteOption("LastFile", lastFile_);
   settings_.WriteKey(ToolbarKey, "toolbar", saveState().toBase64().toStdString());
   recent_.Save(settings_);
+  closing_ = true;
+  CloseSeparateWindows();
   Editor->SetClosing(true);
   Editor->SetLinkedZEBset(nullptr);
   if (splash_) delete splash_.data();
@@ -198,6 +206,7 @@ void TMainForm::closeEvent(QCloseEvent* e) {
   }
   if (!closing_) SaveWindowState();
   closing_ = true;
+  for (TFseparato* w : SeparateForms()) w->hide();
   e->accept();
 }
 

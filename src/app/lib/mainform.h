@@ -17,6 +17,7 @@
 #include "shell/history.h"
 #include "shell/linkdispatch.h"
 #include "shell/startup.h"
+#include "app/lib/separato.h"
 
 class QAction;
 class QComboBox;
@@ -27,6 +28,7 @@ class QSplitter;
 class QToolBar;
 class TFabout;
 class TBoxSink;
+class TOxLanguager;
 
 // The status bar: three panels, or one simple panel while a hint is shown.
 class TMainStatusBar : public QWidget {
@@ -60,7 +62,7 @@ struct TMainFormOptions {
   bool splash = false;  // show the about window while starting
 };
 
-class TMainForm : public QMainWindow, public ILinkHost {
+class TMainForm : public QMainWindow, public ILinkHost, public ISeparateHost {
   Q_OBJECT
 public:
   static constexpr const char* AppTitle = "[Lectra Norvane]";
@@ -84,6 +86,7 @@ public:
   TMainStatusBar* StatusBar = nullptr;
   QMenu* MenuFile = nullptr;
   QMenu* PopupMenuTesto = nullptr;
+  TOxLanguager* Languager = nullptr;
 
   // ---- Menu items the handlers change.
   QAction *Apri1 = nullptr, *AutomaticUpdate1 = nullptr, *SemiAutomaticUpdate1 = nullptr, *Esci1 = nullptr;
@@ -137,7 +140,7 @@ public:
   int ZoomValue() const { return zoom_.Value(); }
   const std::string& CaptionBase() const { return captionBase_; }
   const TRecentFiles& RecentFiles() const { return recent_; }
-  TLinkDispatcher& Dispatcher() { return *dispatcher_; }
+  TLinkDispatcher& Dispatcher() override { return *dispatcher_; }
   TSettings& Settings() { return settings_; }
   std::string RemarkPath();
   TFabout* Splash() const;
@@ -161,8 +164,19 @@ public:
   void ShowPrintDialog() override {}
   void ShowUserDataDialog() override {}
   void BusyCursor(bool on) override;
-  std::vector<ISeparateWindow*> SeparateWindows() override { return {}; }
-  ISeparateWindow* CreateSeparateWindow() override { return nullptr; }
+  std::vector<ISeparateWindow*> SeparateWindows() override;
+  ISeparateWindow* CreateSeparateWindow() override;
+
+  // ---- ISeparateHost (mainform_separate.cpp).
+  static constexpr int MaxSeparateWindows = 24;
+  QSize MainWindowSize() const override { return size(); }
+  bool ProgramClosing() const override { return closing_; }
+  void MainDoLink(QObject* sender, QObject* obj, TZEBoggetto* aogg) override { EditorDoLink(sender, obj, aogg); }
+  void SeparateClosed(TFseparato* window) override;
+  void ShowAbout() override { helpAbout(); }
+  TServices Services() override;
+  IMessageSink& Messages() override { return *messages_; }
+  std::vector<TFseparato*> SeparateForms() const;
 
 protected:
   bool event(QEvent* e) override;
@@ -208,7 +222,11 @@ private:
   void SaveWindowState();
   TLinkEvent MakeLinkEvent(QObject* sender, QObject* obj, TZEBoggetto* aogg);
 
+  void CloseSeparateWindows();
+  void WatchMainDocument();
+
   TMainFormOptions options_;
+  std::vector<QPointer<TFseparato>> separate_;  // in order of creation
   std::unique_ptr<TBoxSink> ownSink_;
   std::unique_ptr<IShell> ownShell_;
   std::unique_ptr<IShellDialogs> ownDialogs_;

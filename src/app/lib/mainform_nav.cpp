@@ -9,6 +9,7 @@
 #include <QPlainTextEdit>
 #include <QSplitter>
 
+#include "app/lang/oxlangs.h"
 #include "app/lib/aboutform.h"
 #include "app/lib/boxsink.h"
 #include "app/lib/mainform.h"
@@ -77,7 +78,8 @@ void TMainForm::EditorPageChanging() {
 
 void TMainForm::SetCaption() {
   const std::string name = FileNamePart(captionBase_);
-  const QString title = FromPath(name) + " - Quillon";
+  const QString shown = captionBase_ == "Senza titolo" ? Tr("Senza titolo") : FromPath(name);
+  const QString title = shown + " - Quillon";
   setWindowTitle(title);
   if (ownSink_) ownSink_->title = title.toStdString();
 }

@@ -9,6 +9,7 @@
 #include <QToolBar>
 #include <filesystem>
 
+#include "app/lang/oxlangs.h"
 #include "app/lib/aboutform.h"
 #include "app/lib/mainform.h"
 #include "document/pathutil.h"
@@ -94,7 +95,7 @@ void TMainForm::CloseSplashLater() {
 void TMainForm::FileOpen() {
   const std::string current = mainZEBset->ZEBFileName();
   const QString folder = current.empty() ? QString() : FromPath(FolderOf(current));
-  const QString chosen = QFileDialog::getOpenFileName(this, "Apri", folder, "ebook Quillon (*.zeb)");
+  const QString chosen = QFileDialog::getOpenFileName(this, Tr("Apri"), folder, Tr("ebook Quillon (*.zeb)"));
   if (!chosen.isEmpty()) OpenEbookFile(QFile::encodeName(chosen).toStdString());
   Editor->FocusActive();
 }
