@@ -43,13 +43,13 @@ struct NoDialogs : IShellDialogs {
   std::optional<std::string> AskSavePath(const TSaveFileRequest&) override { return std::nullopt; }
 };
 
-void Wait(int ms) {
+[[maybe_unused]] void Wait(int ms) {
   QElapsedTimer t;
   t.start();
   while (t.elapsed() < ms) QApplication::processEvents(QEventLoop::AllEvents, 10);
 }
 
-std::string Guide() { return std::string(LECTRA_BINARY_DIR) + "/samples/guida.zeb"; }
+[[maybe_unused]] std::string Guide() { return std::string(LECTRA_BINARY_DIR) + "/samples/guida.zeb"; }
 
 struct FormFixture {
   ScratchDir dir;
@@ -119,7 +119,7 @@ struct FormFixture {
 };
 
 // The middle of the first character that links to an object of `kind`.
-std::optional<QPoint> LinkPoint(TZEBbox* box, int kind) {
+[[maybe_unused]] std::optional<QPoint> LinkPoint(TZEBbox* box, int kind) {
   for (int p = 0; p < box->ParagraphCount(); ++p)
     for (int c = 0; c < int(box->Paragraph(p)->text.size()); ++c) {
       const TZEBPosition pos = box->PositionOf(p, c);
@@ -130,7 +130,7 @@ std::optional<QPoint> LinkPoint(TZEBbox* box, int kind) {
   return std::nullopt;
 }
 
-void Click(QWidget* w, QPoint at) {
+[[maybe_unused]] void Click(QWidget* w, QPoint at) {
   QMouseEvent press(QEvent::MouseButtonPress, at, w->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton, {});
   QMouseEvent release(QEvent::MouseButtonRelease, at, w->mapToGlobal(at), Qt::LeftButton, Qt::NoButton, {});
   QApplication::sendEvent(w, &press);

@@ -95,6 +95,7 @@ TMainForm::TMainForm(TMainFormOptions options, QWidget* parent)
   const int cache = settings_.ReadOptionNum("maxCacheImg", -1);
   if (cache > 0) mainZEBset->MaxCacheImg = std::min(cache, 5000);
   recent_.Load(settings_);
+  books_.Load(settings_);
   WatchMainDocument();
 
   BuildPanels();
@@ -186,6 +187,7 @@ TMainForm::~TMainForm() {
   if (!lastFile_.empty()) settings_.WriteOption("LastFile", lastFile_);
   settings_.WriteKey(ToolbarKey, "toolbar", saveState().toBase64().toStdString());
   recent_.Save(settings_);
+  books_.Save(settings_);
   closing_ = true;
   CloseSeparateWindows();
   Editor->SetClosing(true);

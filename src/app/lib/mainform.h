@@ -14,6 +14,7 @@
 #include "document/zebset.h"
 #include "pageobjects/zebframeset.h"
 #include "platform/settings.h"
+#include "shell/bookmemory.h"
 #include "shell/history.h"
 #include "shell/linkdispatch.h"
 #include "shell/startup.h"
@@ -242,6 +243,8 @@ private:
   THistoryModel history_;
   TZoomModel zoom_;
   TRecentFiles recent_;
+  TBookMemory books_;       // where each ebook was left
+  int64_t bookSize_ = -1;   // size of the open ebook when it was opened
   std::string captionBase_ = "Senza titolo";
   std::string lastFile_;
   std::string lastHintShort_, lastHintLong_;

@@ -66,6 +66,7 @@ void TMainForm::EditorPageChanged() {
   AttachPopups();
   const int page = Editor->MainPageNumber();
   if (page < 0) return;
+  books_.Remember(mainZEBset->ZEBFileName(), bookSize_, page);
   const std::string entry = THistoryModel::Entry(mainZEBset->ZEBFileName(), page);
   if (history_.PageChanged(entry)) SyncHistoryCombo();
   UpdateHistoryButtons();

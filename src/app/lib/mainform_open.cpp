@@ -127,7 +127,12 @@ bool TMainForm::OpenEbookFile(const std::string& given) {
   UpdateRecentMenu();
   SetCaption();
   Editor->SetReadOnly(true);
-  ShowPageWithLayout(mainZEBset->CoverPage());
+  // The ebook reopens where it was left; a page asked for by the command line
+  // or a link is scheduled after this and takes its place.
+  bookSize_ = ok ? FileSizeOf(path) : -1;
+  const int left = ok ? books_.PageFor(path, bookSize_) : -1;
+  const bool valid = left >= 0 && mainZEBset->Page(left);
+  ShowPageWithLayout(valid ? left : mainZEBset->CoverPage());
   return ok;
 }
 
