@@ -49,18 +49,10 @@ std::string EntryValue(const std::string& v) {
   return out;
 }
 
+// The same MIME package the system-wide installation puts in place.
 const char* MimeXml =
-    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-    "<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n"
-    "  <mime-type type=\"application/x-zeb\">\n"
-    "    <comment>Lumo hypertext/ebook</comment>\n"
-    "    <icon name=\"lectra\"/>\n"
-    "    <magic priority=\"60\">\n"
-    "      <match type=\"string\" offset=\"0\" value=\"MAVO\"/>\n"
-    "    </magic>\n"
-    "    <glob pattern=\"*.zeb\"/>\n"
-    "  </mime-type>\n"
-    "</mime-info>\n";
+#include "lectra-zeb.xml.inc"
+    ;
 
 // The reader's icon: a closed book.
 QImage DrawIcon() {
