@@ -7,6 +7,8 @@ packages=(
   libjpeg-dev libgif-dev libpng-dev nlohmann-json3-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-liberation2 fontconfig
+  gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-libav
+  gstreamer1.0-pulseaudio pulseaudio
   desktop-file-utils xdg-utils shared-mime-info libglib2.0-bin
 )
 missing=()

@@ -239,32 +239,32 @@ TEST(Objects, PictureCacheEvictsOldestAndTellsViews) {
   w.AddPictureRef(1);
   w.AddFile("x.bin", Bytes("x"));
   ASSERT_TRUE(f.OpenBuilt(w));
-  f.doc->MaxCacheImg = 2;
+  f.doc->Images().MaxCacheImg = 2;
   ViewSpy v0, v1;
-  f.doc->RegisterImageView(&v0);
-  f.doc->RegisterImageView(&v1);
+  f.doc->Images().RegisterImageView(&v0);
+  f.doc->Images().RegisterImageView(&v1);
   v0.shown = f.doc->ObjectAt(immagine, 0)->Picture();
   ASSERT_NE(v0.shown, nullptr);
   EXPECT_EQ(v0.shown->Width(), 1);
   EXPECT_EQ(f.doc->ObjectAt(immagine, 0)->Rec().I16(85), 1);
   v1.shown = f.doc->ObjectAt(immagineNew, 0)->Picture();
   EXPECT_EQ(v1.shown, f.doc->ObjectAt(immagine, 1)->Picture());
-  EXPECT_EQ(f.doc->CacheCount(), 2);
+  EXPECT_EQ(f.doc->Images().CacheCount(), 2);
   f.doc->ObjectAt(immagine, 2)->Picture();
   EXPECT_EQ(v0.drops, 1);
   EXPECT_EQ(v1.drops, 0);
-  EXPECT_EQ(f.doc->CachedPicture(f.doc->ObjectAt(immagine, 0)), nullptr);
-  EXPECT_EQ(f.doc->CacheCount(), 2);
+  EXPECT_EQ(f.doc->Images().CachedPicture(f.doc->ObjectAt(immagine, 0)), nullptr);
+  EXPECT_EQ(f.doc->Images().CacheCount(), 2);
 
   // Only pictures are cached.
-  f.doc->CacheAdd(f.doc->ObjectAt(genLink, 0), std::make_unique<TZEBpicture>());
+  f.doc->Images().CacheAdd(f.doc->ObjectAt(genLink, 0), std::make_unique<TZEBpicture>());
   EXPECT_EQ(f.sink.Texts().back(), "What happens? Image cache bug?");
-  f.doc->MaxCacheImg = 0;
+  f.doc->Images().MaxCacheImg = 0;
   EXPECT_NE(f.doc->ObjectAt(immagine, 0)->Picture(), nullptr);  // the newest is never evicted at once
 
   f.doc->NewDocument();
   EXPECT_EQ(v1.drops, 1);
-  EXPECT_EQ(f.doc->CacheCount(), 0);
+  EXPECT_EQ(f.doc->Images().CacheCount(), 0);
 }
 
 TEST(Objects, PageSequencing) {

@@ -8,77 +8,13 @@
 #include "document/pathutil.h"
 #include "document/strutil.h"
 #include "document/zebpicture.h"
+#include "document/zebobject_extra.h"
 #include "document/zebset.h"
 
 namespace fs = std::filesystem;
 
-// ---------------------------------------------------------------- record
-
-void TRecord::Attach(const uint8_t* base, int size) {
-  base_ = base;
-  size_ = std::clamp(size, 0, RecordSize);
-  own_.reset();
-}
-
-void TRecord::Reset(uint8_t fill) {
-  base_ = nullptr;
-  size_ = 0;
-  if (!own_) own_.reset(new uint8_t[RecordSize]);
-  std::memset(own_.get(), fill, RecordSize);
-}
-
-uint8_t* TRecord::Own() {
-  if (!own_) {
-    own_.reset(new uint8_t[RecordSize]);
-    std::memset(own_.get(), 0xFF, RecordSize);
-    if (base_) std::memcpy(own_.get(), base_, size_);
-    base_ = nullptr;
-  }
-  return own_.get();
-}
-
-uint8_t TRecord::Byte(int off) const {
-  if (off < 0 || off >= RecordSize) return 0xFF;
-  if (own_) return own_[off];
-  return off < size_ ? base_[off] : 0xFF;
-}
-
-int32_t TRecord::I32(int off) const {
-  if (own_ && off >= 0 && off + 4 <= RecordSize) return GetI32(own_.get() + off);
-  if (base_ && off >= 0 && off + 4 <= size_) return GetI32(base_ + off);
-  uint8_t b[4] = {Byte(off), Byte(off + 1), Byte(off + 2), Byte(off + 3)};
-  return GetI32(b);
-}
-
-int16_t TRecord::I16(int off) const {
-  uint8_t b[2] = {Byte(off), Byte(off + 1)};
-  return GetI16(b);
-}
-
-std::string TRecord::Str(int off, int maxLen) const {
-  if (off < 0 || off + 1 + maxLen > RecordSize) return {};
-  int n = std::min<int>(Byte(off), maxLen);
-  std::string s(n, '\0');
-  for (int i = 0; i < n; ++i) s[i] = static_cast<char>(Byte(off + 1 + i));
-  return s;
-}
-
-void TRecord::Fill(int off, int len, uint8_t v) { std::memset(Own() + off, v, len); }
-
-void TRecord::CopyTo(uint8_t* out) const {
-  for (int i = 0; i < RecordSize; ++i) out[i] = Byte(i);
-}
-
 // ---------------------------------------------------------------- object
 
-struct TZEBoggetto::Extra {
-  std::string externalFile;
-  std::vector<std::string> props;
-  bool propsBuilt = false;
-  TZEBtesto* containerText = nullptr;
-  void* frameSet = nullptr;
-  std::unique_ptr<TZEBpicture> ownPicture;
-};
 
 namespace {
 std::atomic<int> g_untitled{0};
@@ -139,10 +75,10 @@ TZEBoggetto::TZEBoggetto(TZEBset* doc, int kind) : doc_(doc), kind_(static_cast<
 TZEBoggetto::~TZEBoggetto() {
   if (!doc_) return;
   if (kind_ == immagine) {
-    doc_->CacheRemove(this);
+    doc_->Images().CacheRemove(this);
   } else if (kind_ == immagineNew) {
     for (int off : {0, 9})
-      if (TZEBoggetto* p = doc_->ObjectAt(immagine, rec_.I32(off)); p && p != this) doc_->CacheRemove(p);
+      if (TZEBoggetto* p = doc_->ObjectAt(immagine, rec_.I32(off)); p && p != this) doc_->Images().CacheRemove(p);
   }
 }
 
@@ -275,131 +211,6 @@ std::string TZEBoggetto::FileName() const {
   }
 }
 
-namespace {
-// Names and descriptions may follow references to other objects; a damaged
-// file can make such references form a loop, so the chain is cut short.
-thread_local int g_followDepth = 0;
-struct FollowGuard {
-  bool ok;
-  FollowGuard() : ok(++g_followDepth <= 8) {}
-  ~FollowGuard() { --g_followDepth; }
-};
-}  // namespace
-
-std::string TZEBoggetto::ComputedName() const {
-  auto nameOf = [this](int off) {
-    FollowGuard guard;
-    TZEBoggetto* o = doc_ ? doc_->ObjectById(rec_.I32(off)) : nullptr;
-    return guard.ok && o && o != this ? o->Name() : std::string();
-  };
-  const uint8_t s = State();
-  if (kind_ == speclink) {
-    switch (s) {
-      case 1: return rec_.Byte(18) == 6 ? "--" : nameOf(13);
-      case 2: return "Chiudi finestra: " + rec_.Str(19, 44);
-      case 3: return "finestra parole chiave";
-      case 4: return "pagina precedente";
-      case 5: return "pagina successiva";
-      case 6: return "Auto import";
-      case 7: return "Aggiungi nel carrello della spesa: ";
-      case 8: return "Stampa la corrente cornice/frame/finestra.";
-      case 9: return "Stampa la cornice/frame: " + rec_.Str(19, 44);
-      case 10: return "Collegamento \"plugin\": ";
-      default: return {};
-    }
-  }
-  static const char* const captions[] = {"Riferimento a immagine:", "Riferimento a pagina o link:",
-                                         "Qui verr\xE0 riportato tutto il testo della pagina:",
-                                         "Riferimento a oggetto fondamentale:",
-                                         "Qui verr\xE0 riportata la dimensione X",
-                                         "Qui verr\xE0 riportata la dimensione Y"};
-  switch (s) {
-    case 10: return str::DecodeEntities(MainPayload());
-    case 11: case 12: return AttributeText().substr(0, 400);
-    case 13: return nameOf(5);
-    case 14: return "Ancora: a" + std::to_string(rec_.I32(5));
-    case 21: case 22: case 23: case 24: return std::string(captions[s - 21]) + " " + nameOf(5);
-    case 25: case 26: return captions[s - 21];
-    case 27: case 28:
-      return HasMainPayload() ? MainPayload() : "File #" + std::to_string(rec_.I32(5));
-    default: return {};
-  }
-}
-
-std::string TZEBoggetto::DescriptionRaw() const {
-  if (IsDeleted()) return "Non definito.";
-  auto twice = [](const std::string& a, const char* mid, const std::string& b) { return a + "|" + mid + b; };
-  switch (kind_) {
-    case testoHtml: return twice(Name(), "Collegamento a: ", Name());
-    case internetLink: {
-      std::string t = Name();
-      if (str::StartsWithNoCase(t, "lumo:") && doc_) {
-        TEbookLink l = doc_->ResolveEbookLink(t, 0);
-        std::string title;
-        if (l.same) {
-          if (TZEBoggetto* p = doc_->ObjectAt(testoHtml, l.page)) title = p->Name();
-        } else {
-          title = TZEBset::PageTitleInFile(l.path, l.page);
-        }
-        if (title.empty()) title = FileNamePart(l.path) + " (" + std::to_string(l.page) + ")";
-        return twice(title, "Collegamento a: ", title);
-      }
-      if (str::StartsWithNoCase(t, "mailto:")) return twice(t.substr(7), "Collegamento a e-mail: ", t.substr(7));
-      if (str::StartsWithNoCase(t, "prog:") || str::StartsWithNoCase(t, "run:")) return {};
-      return twice(t, "Collegamento a: ", t);
-    }
-    case genLink: return twice(FileName(), "Collegamento a file: ", FileName());
-    case immagine: return Name();
-    case speclink: {
-      std::string p = MainPayload();
-      switch (State()) {
-        case 1: {
-          FollowGuard guard;
-          TZEBoggetto* o = doc_ ? doc_->ObjectById(rec_.I32(13)) : nullptr;
-          return guard.ok && o && o != this ? o->Description() : std::string();
-        }
-        case 3: return "Parole chiave|Collegamento a: finestra parole chiave";
-        case 4: return "pagina precedente|Collegamento a: pagina precedente";
-        case 5: return "pagina successiva|Collegamento a: pagina successiva";
-        case 6: return p.empty() ? "Auto import" : p + "|Auto import:" + p;
-        case 7: {
-          std::string s = "Aggiungi nel carrello della spesa: " + p;
-          return s + "|" + s;
-        }
-        case 8: return "Stampa la corrente cornice/frame/finestra.|Stampa la corrente cornice/frame/finestra.";
-        case 9: {
-          std::string f = rec_.Str(19, 44);
-          if (str::EqualsNoCase(f, "_showprint")) return "Stampa la cornice/frame: ";
-          return "Stampa la cornice/frame: " + f + "|Stampa la cornice/frame: " + f;
-        }
-        case 10: {
-          size_t at = p.find("$$mavo-heads$$");
-          if (at != std::string::npos) p.erase(at, 14);
-          std::string s = "Collegamento \"plugin\": " + p;
-          return s + "|" + s;
-        }
-        default: return {};
-      }
-    }
-    case shortObj:
-      if (State() == 10 && rec_.Byte(17) != 0) return str::DecodeEntities(MainPayload());
-      return {};
-    case custom: return Name() + "|Custom  " + Name();
-    default: return {};
-  }
-}
-
-std::string TZEBoggetto::Description() const {
-  std::string d = DescriptionRaw();
-  // A leading "{...}" block carries authoring data, not hint text.
-  size_t open = d.find('{');
-  if (open != std::string::npos && open <= 1) {
-    size_t close = d.find('}', open + 1);
-    if (close != std::string::npos) d.erase(0, close + 1);
-  }
-  return d;
-}
-
 // ---------------------------------------------------------------- payloads
 
 std::string TZEBoggetto::ReadPayload(const TPayload& p, bool* ok) const {
@@ -529,64 +340,6 @@ bool TZEBoggetto::SetProperty(std::string_view name, std::string_view value) {
   return true;
 }
 
-// ---------------------------------------------------------------- extraction
-
-const std::string& TZEBoggetto::ExternalFile() const {
-  static const std::string empty;
-  return extra_ ? extra_->externalFile : empty;
-}
-
-void TZEBoggetto::SetExternalFile(std::string path) { X().externalFile = std::move(path); }
-
-bool TZEBoggetto::ExtractToFile(const std::string& target) const {
-  const std::string path = NativePath(target);
-  std::error_code ec;
-  std::string folder = FolderOf(path);
-  if (!folder.empty()) fs::create_directories(folder, ec);
-  if (!main_.Present() && !ExternalFile().empty()) {
-    if (fs::equivalent(ExternalFile(), path, ec)) return true;
-    return fs::copy_file(ExternalFile(), path, fs::copy_options::overwrite_existing, ec);
-  }
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  if (!out) return false;
-  bool ok = true;
-  if (main_.mem) {
-    out.write(main_.mem->data(), static_cast<std::streamsize>(main_.mem->size()));
-  } else if (main_.filePos >= 0) {
-    // Copied in pieces: a picture or embedded file may be large.
-    std::vector<char> buf(1 << 16);
-    int64_t pos = main_.filePos, left = main_.size;
-    while (ok && left > 0) {
-      size_t n = static_cast<size_t>(std::min<int64_t>(left, static_cast<int64_t>(buf.size())));
-      ok = doc_ && doc_->ReadFile(pos, buf.data(), n);
-      if (ok) out.write(buf.data(), static_cast<std::streamsize>(n));
-      pos += static_cast<int64_t>(n);
-      left -= static_cast<int64_t>(n);
-    }
-  }
-  out.close();
-  ok = ok && !out.fail();
-  if (!ok) fs::remove(path, ec);
-  return ok;
-}
-
-std::string TZEBoggetto::ExtractToTemp() {
-  if (!main_.Present()) return ExternalFile();
-  std::error_code ec;
-  if (!ExternalFile().empty() && fs::exists(ExternalFile(), ec)) return ExternalFile();
-  const std::string name = FileName();
-  if (name.empty() || !doc_) return {};
-  const std::string path = doc_->UniqueTempFile(name);
-  if (!ExtractToFile(path)) {
-    doc_->Say(TMsgKind::Error,
-              "Lo spazio su HD potrebbe essere insufficiente! Errore nella scorporazione file: " + path);
-    return {};
-  }
-  if (main_.mem) main_.mem.reset(), main_.filePos = -1, main_.size = 0;
-  X().externalFile = path;
-  return path;
-}
-
 // ---------------------------------------------------------------- pictures
 
 TZEBpicture* TZEBoggetto::Picture() {
@@ -596,13 +349,13 @@ TZEBpicture* TZEBoggetto::Picture() {
     return img && img != this ? img->Picture() : nullptr;
   }
   if (kind_ != immagine || !doc_) return nullptr;
-  if (TZEBpicture* p = doc_->CachedPicture(this)) return p;
+  if (TZEBpicture* p = doc_->Images().CachedPicture(this)) return p;
   auto pic = std::make_unique<TZEBpicture>();
   pic->SetImageNameL(ExtractToTemp());
   rec_.SetI16(85, static_cast<int16_t>(std::min(pic->Width(), 32767)));
   rec_.SetI16(87, static_cast<int16_t>(std::min(pic->Height(), 32767)));
   TZEBpicture* raw = pic.get();
-  doc_->CacheAdd(this, std::move(pic));
+  doc_->Images().CacheAdd(this, std::move(pic));
   return raw;
 }
 
@@ -648,71 +401,3 @@ TZEBtesto* TZEBoggetto::ContainerText() const { return extra_ ? extra_->containe
 void* TZEBoggetto::FrameSet() const { return extra_ ? extra_->frameSet : nullptr; }
 void TZEBoggetto::SetFrameSet(void* fs) { X().frameSet = fs; }
 
-// ---------------------------------------------------------------- transfer
-
-namespace {
-void AddI32(std::string& out, int32_t v) {
-  uint8_t b[4];
-  PutI32(b, v);
-  out.append(reinterpret_cast<char*>(b), 4);
-}
-bool TakeI32(std::string_view d, size_t& pos, int32_t& v) {
-  if (pos > d.size() || d.size() - pos < 4) return false;
-  v = GetI32(reinterpret_cast<const uint8_t*>(d.data() + pos));
-  pos += 4;
-  return true;
-}
-bool TakeBytes(std::string_view d, size_t& pos, int32_t n, std::string& out) {
-  if (n < 0 || pos > d.size() || d.size() - pos < static_cast<size_t>(n)) return false;
-  out.assign(d.data() + pos, static_cast<size_t>(n));
-  pos += static_cast<size_t>(n);
-  return true;
-}
-}  // namespace
-
-void TZEBoggetto::WriteTransfer(std::string& out) const {
-  AddI32(out, index_);
-  out.push_back(static_cast<char>(kind_));
-  uint8_t rec[RecordSize];
-  rec_.CopyTo(rec);
-  out.append(reinterpret_cast<char*>(rec), RecordSize);
-  AddI32(out, static_cast<int32_t>(ExternalFile().size()));
-  out += ExternalFile();
-  std::string m = MainPayload();
-  AddI32(out, static_cast<int32_t>(m.size()));
-  AddI32(out, 0);
-  out += m;
-  std::string a = AttrPayload();
-  AddI32(out, static_cast<int32_t>(a.size()));
-  out += a;
-}
-
-bool TZEBoggetto::ReadTransfer(std::string_view d, size_t& pos) {
-  int32_t index = 0, len = 0, zero = 0;
-  std::string rec, ext, main, attr;
-  if (!TakeI32(d, pos, index) || pos >= d.size()) return false;
-  const uint8_t kind = static_cast<uint8_t>(d[pos++]);
-  if (kind >= KindCount) return false;
-  if (stored_ && kind != kind_) {
-    if (doc_)
-      doc_->Say(TMsgKind::Error,
-                "In un TZEBoggetto registrato si può caricare solo un TZEBoggetto dello stesso tipo!");
-    return false;
-  }
-  if (!TakeBytes(d, pos, RecordSize, rec) || !TakeI32(d, pos, len) || !TakeBytes(d, pos, len, ext) ||
-      !TakeI32(d, pos, len) || !TakeI32(d, pos, zero) || !TakeBytes(d, pos, len, main) ||
-      !TakeI32(d, pos, len) || !TakeBytes(d, pos, len, attr))
-    return false;
-  if (!stored_) {
-    kind_ = kind;
-    index_ = index;
-  }
-  rec_.Reset(0xFF);
-  std::memcpy(rec_.Own(), rec.data(), RecordSize);
-  main_.Reset();
-  attr_.Reset();
-  if (!main.empty()) SetMainPayload(std::move(main));
-  if (!attr.empty()) SetAttrPayload(std::move(attr));
-  if (!ext.empty() || extra_) X().externalFile = ext;
-  return true;
-}

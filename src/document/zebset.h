@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "document/codepage.h"
+#include "document/imagecache.h"
 #include "document/services.h"
 #include "document/zebobject.h"
 #include "document/zebtypes.h"
@@ -36,14 +37,6 @@ public:
   virtual ~IDocumentView() = default;
   virtual void DropDisplay() = 0;
   virtual TZEBoggetto* FindFrameByName(const std::string& name) { (void)name; return nullptr; }
-};
-
-// A view showing a cached picture; told to let go of it before it is freed.
-class IImageView {
-public:
-  virtual ~IImageView() = default;
-  virtual bool ShowsPicture(const TZEBpicture* pic) const = 0;
-  virtual void DropPicture() = 0;
 };
 
 class TZebFile;
@@ -117,16 +110,8 @@ public:
   void DetachView(IDocumentView* v);
   TZEBoggetto* FindFrameInOtherViews(const std::string& name, IDocumentView* skip);
 
-  // Picture cache.
-  int MaxCacheImg = 20;
+  TImageCache& Images() { return images_; }
   int UndoDeep = 0;
-  TZEBpicture* CachedPicture(const TZEBoggetto* obj) const;
-  void CacheAdd(TZEBoggetto* obj, std::unique_ptr<TZEBpicture> pic);
-  void CacheRemove(const TZEBoggetto* obj);
-  void ReleaseImageCache(bool atExit = false);
-  int CacheCount() const { return static_cast<int>(cache_.size()); }
-  void RegisterImageView(IImageView* v);
-  void UnregisterImageView(IImageView* v);
 
   void SetViewFactory(IViewFactory* f) { viewFactory_ = f; }
   IViewFactory* ViewFactory() const { return viewFactory_; }
@@ -154,13 +139,11 @@ private:
   bool AcceptHeader(const std::string& path);
   void LoadRecords(int lastKind, int64_t fileSize);
   void LoadObject(int kind, int32_t index, const uint8_t* rec, int recSize, int64_t blobBase, int64_t fileSize);
-  void UpgradeRecord(TZEBoggetto& o, int recSize);
   void ConvertVersion1();
   void InitHeader();
   void MakeDefaultStyles();
   void ClearTables();
   void DeleteTempFiles();
-  void Evict(size_t i);
 
   TServices services_;
   IViewFactory* viewFactory_ = nullptr;
@@ -171,9 +154,7 @@ private:
   std::string fileName_;
   std::vector<int32_t> oldIds_, newIds_;
   std::vector<IDocumentView*> views_;
-  std::vector<IImageView*> imageViews_;
-  std::vector<std::pair<TZEBoggetto*, std::unique_ptr<TZEBpicture>>> cache_;
-  bool releasing_ = false;
+  TImageCache images_{services_};
   TZEBoggetto* defStyle_ = nullptr;
   TZEBoggetto* defTableStyle_ = nullptr;
   bool modified_ = false;

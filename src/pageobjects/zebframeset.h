@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "document/zebset.h"
+#include "pageobjects/formhost.h"
 #include "pageobjects/framesetapi.h"
 #include "pageobjects/zebframe.h"
 #include "pageobjects/zebpage.h"
@@ -105,6 +106,8 @@ public:
   void DropFiles(const std::vector<std::string>& files, QObject* source) override;
   std::string HintFor(TZEBoggetto* obj) override;
   bool Closing() const override { return closing_; }
+  TFormHost* FormHost() override { return forms_.get(); }
+  TFormHost& Forms() { return *forms_; }
 
   // ---- IDocumentView: the document is about to free its objects.
   void DropDisplay() override;
@@ -144,6 +147,7 @@ private:
   void FireNotify(const TNotifyEvent& ev, QObject* sender);
 
   TZEBset* doc_ = nullptr;
+  std::unique_ptr<TFormHost> forms_;
   int mainPage_ = -2;
   TZEBoggetto* currentMap_ = nullptr;
   std::vector<QPointer<TZEBpage>> pages_;  // registered page controls; a slot is cleared when one leaves

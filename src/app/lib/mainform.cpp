@@ -93,7 +93,7 @@ TMainForm::TMainForm(TMainFormOptions options, QWidget* parent)
   settings_.WriteOption("skin", "0");
   // A cache of a few thousand decoded pictures is as far as a setting may go.
   const int cache = settings_.ReadOptionNum("maxCacheImg", -1);
-  if (cache > 0) mainZEBset->MaxCacheImg = std::min(cache, 5000);
+  if (cache > 0) mainZEBset->Images().MaxCacheImg = std::min(cache, 5000);
   recent_.Load(settings_);
   books_.Load(settings_);
   WatchMainDocument();
@@ -174,6 +174,8 @@ void TMainForm::BuildPanels() {
   Editor->OnPageChanging = [this](QObject*) { EditorPageChanging(); };
   Editor->OnDoLink = [this](QObject* s, QObject* o, TZEBoggetto* a) { EditorDoLink(s, o, a); };
   Editor->OnDropFile = [this](QObject*, const std::vector<std::string>& f, QObject*) { EditorDropFile(f); };
+  // What a form says about itself (sent, saved, not sent) goes to the status bar.
+  Editor->Forms().status = [this](const std::string& text) { StatusBar->Panel(0)->setText(QString::fromStdString(text)); };
   Editor->OnGetHint = [this](QObject*, TZEBoggetto*, std::string& hint) {
     const THint h = SplitHint(hint);
     lastHintShort_ = h.shortPart;

@@ -79,7 +79,7 @@ TFseparato::TFseparato(ISeparateHost& host, QWidget* parent) : QMainWindow(paren
   setObjectName("Fseparato");
   setAttribute(Qt::WA_QuitOnClose, false);
   ZEBset1 = std::make_unique<TZEBset>(host_.Services());
-  ZEBset1->MaxCacheImg = 20;
+  ZEBset1->Images().MaxCacheImg = 20;
 
   auto* central = new QWidget(this);
   auto* layout = new QVBoxLayout(central);
