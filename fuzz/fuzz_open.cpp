@@ -8,6 +8,9 @@
 #include "document/zebset.h"
 #include "text/markup.h"
 #include "text/objectindex.h"
+#include "text/zebconv.h"
+#include "text/zebhtml.h"
+#include "text/zebrtf.h"
 
 namespace {
 struct QuietSink : IMessageSink {
@@ -35,8 +38,15 @@ size_t ReadAndLayOut(TZEBset& doc, const TZEBtesto& copy) {
     WriteParagraph(*p, ctx, out, TWriteMode::Stored);
   }
   out.push_back('\0');
+  // The clipboard forms, of the markup a copy writes and of the stored text with its table cells.
+  std::string forms;
+  for (const std::string* m : {static_cast<const std::string*>(&out), &text}) {
+    TZEBtoTxt(&doc, &index, &copy).Convert(*m, forms);
+    TZEBtortf(&doc, &index, &copy).Convert(*m, forms);
+    TZEBtoHtml(&doc, &index, &copy).Convert(*m, forms);
+  }
   pos = 0;
-  return ReadParagraphs(ctx, out, pos).size() + static_cast<size_t>(top);
+  return ReadParagraphs(ctx, out, pos).size() + static_cast<size_t>(top) + forms.size();
 }
 
 }  // namespace

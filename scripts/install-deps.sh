@@ -7,8 +7,11 @@ packages=(
   libjpeg-dev libgif-dev libpng-dev nlohmann-json3-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-liberation2 fontconfig
+  libssl-dev ca-certificates openssl python3 python3-aiosmtpd
+  unrtf
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-libav
   gstreamer1.0-pulseaudio pulseaudio
+  poppler-utils cups printer-driver-cups-pdf
   desktop-file-utils xdg-utils shared-mime-info libglib2.0-bin
 )
 missing=()

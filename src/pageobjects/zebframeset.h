@@ -88,6 +88,9 @@ public:
   void RefreshMultimedia();
   // Prints the page a link came from; printing comes with the print layout.
   virtual void PrintCurrent(bool ask, QObject* source);
+  // Plain text of the box a link came from (its own box, the box a page
+  // object sits in, else the active box), as a "dump:" link hands it over.
+  std::string ExportBoxText(QObject* source = nullptr) const;
 
   // ---- IFrameSetHost.
   bool ReadOnly() const override { return readOnly_; }
@@ -119,6 +122,8 @@ public:
   std::function<void(QObject* sender, TZEBoggetto* aogg, std::string& hint)> OnGetHint;
   std::function<void(QObject* sender, const std::vector<std::string>& files, QObject* caller)> OnDropFile;
   TNotifyEvent OnPageChanged, OnPageChanging, OnClickFrame, OnFrameSetChanged, OnRulerPosChanged;
+  // Printing is installed by the window that owns the frame set.
+  std::function<void(bool ask, QObject* source)> OnPrintCurrent;
 
 protected:
   void resizeEvent(QResizeEvent* e) override;

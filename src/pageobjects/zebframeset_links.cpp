@@ -122,7 +122,9 @@ void TZEBCustomFrameSet::Reset() {
   active_ = nullptr;
 }
 
-void TZEBCustomFrameSet::PrintCurrent(bool, QObject*) {}
+void TZEBCustomFrameSet::PrintCurrent(bool ask, QObject* source) {
+  if (readOnly_ && OnPrintCurrent) OnPrintCurrent(ask, source);
+}
 
 // ---- Links.
 

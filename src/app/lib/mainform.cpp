@@ -22,7 +22,9 @@
 #include "app/lib/boxsink.h"
 #include "document/pathutil.h"
 #include "document/strutil.h"
+#include "network/ui/formsender_qt.h"
 #include "pageobjects/zebbox.h"
+#include "printing/pagesetup.h"
 #include "platform/system.h"
 #include "shell/qtshell.h"
 
@@ -105,6 +107,8 @@ TMainForm::TMainForm(TMainFormOptions options, QWidget* parent)
   BuildToolbars();
   BuildMenus();
   BuildPopupMenu();
+  SetUpPrinting();
+  BuildNetworkCommands();
   // The table's texts first: captions set by code below override them.
   Languager = new TOxLanguager(this);
   Languager->setObjectName("Languager");
@@ -193,6 +197,7 @@ TMainForm::~TMainForm() {
   closing_ = true;
   CloseSeparateWindows();
   Editor->SetClosing(true);
+  Editor->Forms().sender = nullptr;  // the sender goes before the frame set
   Editor->SetLinkedZEBset(nullptr);
   if (splash_) delete splash_.data();
 }

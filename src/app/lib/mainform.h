@@ -29,6 +29,9 @@ class QSplitter;
 class QToolBar;
 class TFabout;
 class TBoxSink;
+class TFormSender;
+class IFormSender;
+class TPageSetupDialog;
 class TOxLanguager;
 
 // The status bar: three panels, or one simple panel while a hint is shown.
@@ -100,6 +103,16 @@ public:
   std::vector<QAction*> RecentItems;
   std::vector<QAction*> DisabledCommands;  // search, print, contents and update
 
+  // ---- Printing (mainform_print.cpp).
+  std::unique_ptr<TPageSetupDialog> PageSetup;
+  void FilePrint();
+  void Stampatutte1Click();
+  void Stampacorrente1Click();
+  void Printoptions1Click();
+  void Impostastampante1Click();
+  void Impostamargini1Click();
+  void PrintCurrentPage(bool ask, QObject* source);
+
   // ---- Handlers.
   void FileOpen();
   void BPrecedenteClick();
@@ -124,6 +137,11 @@ public:
   void EditorDoLink(QObject* sender, QObject* obj, TZEBoggetto* aogg);
   void EditorDropFile(const std::vector<std::string>& files);
   void AppShowHint(const QString& hint);
+  // mainform_update.cpp
+  void AutomaticUpdate1Click();
+  void SemiAutomaticUpdate1Click();
+  // What page forms send themselves through (web and e-mail submissions).
+  IFormSender* FormSender();
 
   // ---- Start-up and presentation.
   // Chooses and opens the ebook; run once, when the event loop starts.
@@ -162,8 +180,8 @@ public:
   void ShowPageWithLayout(int page) override;
   void CloseMainWindow() override;
   void ShowKeywordSearch() override {}
-  void ShowPrintDialog() override {}
-  void ShowUserDataDialog() override {}
+  void ShowPrintDialog() override { FilePrint(); }
+  void ShowUserDataDialog() override;
   void BusyCursor(bool on) override;
   std::vector<ISeparateWindow*> SeparateWindows() override;
   ISeparateWindow* CreateSeparateWindow() override;
@@ -194,10 +212,17 @@ private:
   void BuildFileMenu();
   void BuildToolbars();
   void BuildPopupMenu();
+  void SetUpPrinting();
+  bool LoadPrinterProfile();
+  void ReportPrintFailure(const std::string& error, bool unreachable);
   QAction* AddItem(QMenu* menu, const QString& caption, const char* name, const QKeySequence& key = {});
   void UpdateRecentMenu();
   void SetResizeChecks(bool normal);
   void AttachPopups();
+
+  // mainform_update.cpp
+  void BuildNetworkCommands();
+  void AskUserDataIfNeeded();
 
   // mainform_nav.cpp
   void GoToHistory(int index);
@@ -237,6 +262,7 @@ private:
   IShellDialogs* dialogs_ = nullptr;
   TSettings settings_;
   std::unique_ptr<TLinkDispatcher> dispatcher_;
+  std::unique_ptr<TFormSender> formSender_;
   QPointer<TFabout> splash_;
   QPointer<TZEBbox> popupBox_;
 
