@@ -102,7 +102,6 @@ struct Window {
   }
   ~Window() {
     form.reset();
-    TZEBbox::SetTextZoom(10);
   }
   // Runs the automatic update; `drive` acts on the download dialog from
   // inside its modal loop.

@@ -6,10 +6,13 @@
 //   lectra --update FILE             updates FILE from its "upgradelink" without a window
 //   lectra --print FILE [--pages I,J,K | --all] [--option NAME=VALUE]... --out OUT.pdf
 //                                    prints pages into a PDF file
+//   lectra /INIT|/INITV|/DEINST name.zeb [/YES], lectra /DELETE folder [/YES]
+//                                    installs or removes the reader with an ebook
 // Without a display, `lectra FILE` draws the cover page into a PNG instead.
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QProcess>
 #include <QTimer>
 #include <cstdio>
 #include <cstdlib>
@@ -17,6 +20,8 @@
 #include <optional>
 #include <string>
 
+#include "app/install/selfinstall.h"
+#include "app/lib/boxsink.h"
 #include "app/lib/mainform.h"
 #include "document/zebset.h"
 #include "network/update.h"
@@ -136,11 +141,31 @@ int RenderCoverWithoutDisplay(const std::vector<std::string>& args) {
   return status;
 }
 
+// Installation and removal run before any window; a removal opens none.
+TSetupOutcome RunSetup(const std::vector<std::string>& args, bool headless) {
+  TIniSettings store;
+  TBoxSink boxes;
+  TConsoleSink console;
+  // Without a display the questions cannot be asked: only "/YES" answers them.
+  IMessageSink& sink = headless ? static_cast<IMessageSink&>(console) : boxes;
+  TSettings settings(store, &sink);
+  const std::string program = QFile::encodeName(QCoreApplication::applicationFilePath()).toStdString();
+  const std::string folder = QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString();
+  TSelfInstall setup(TInstallEnv::FromSystem(program, folder), settings, sink);
+  const TLaunchFlags f = ReadLaunchFlags(args);
+  boxes.title = f.install ? "Quillon INST" : f.uninstall ? "Quillon DEINST" : "Quillon";
+  return setup.Run(args);
+}
+
+void StartDeferred(const TSetupOutcome& setup) {
+  if (setup.deferredProgram.empty()) return;
+  QStringList a;
+  for (const std::string& s : setup.deferredArgs) a << QString::fromStdString(s);
+  QProcess::startDetached(QString::fromStdString(setup.deferredProgram), a);
+}
+
 int RunReader(const std::vector<std::string>& args) {
   TCommandLine cl = ParseCommandLine(args);
-  // Installing and removing the reader come with self-installation; a start
-  // meant for them opens no window.
-  if (cl.flags.uninstall || cl.flags.deleteFiles) return 0;
   // Another reader already listening keeps its requests; this one runs alone.
   TShowRequestServer requests;
   requests.Listen();
@@ -194,6 +219,13 @@ int main(int argc, char** argv) {
   if (render) {
     std::optional<TRenderArgs> a = ParseRender(argc, argv);
     return a ? Render(*a) : Usage();
+  }
+  if (ReadLaunchFlags(args).setup) {
+    const TSetupOutcome setup = RunSetup(args, headless);
+    if (!setup.openWindow || headless) {
+      StartDeferred(setup);
+      return setup.ok ? 0 : 1;
+    }
   }
   if (headless) return RenderCoverWithoutDisplay(args);
   return RunReader(args);

@@ -32,6 +32,10 @@ public:
   virtual TObjectView* CreatePrintView(TZEBoggetto& obj, void* owner) = 0;
 };
 
+// Kinds whose objects a text references as its own, numbered in order of
+// first reference (container ids 0x6F000000 + n of its display copy).
+bool EmbeddedKind(int kind);
+
 struct TEbookLink {
   bool isEbook = false;
   std::string path;

@@ -6,12 +6,12 @@
 #include "document/zebobject.h"
 #include "document/zebset.h"
 
-namespace {
-
 bool EmbeddedKind(int kind) {
   return kind == internetLink || kind == tabellaHtml || kind == speclink || kind == shortObj ||
          kind == dbloc || kind == immagineNew || (kind >= inputStat && kind <= multiMedia);
 }
+
+namespace {
 
 bool IsHex(char c) {
   return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');

@@ -458,27 +458,18 @@ void TLinkDispatcher::GoToTarget(const TSpecLink& s, TZEBoggetto* link, const TL
       if (ev.fromMainFrameSet && ev.clickedBox) host_.ShowInFrameOfPage(ev.clickedBox, target, s.position, s.nested);
       break;
     case 1: ShowInNamedFrame(s.windowName, target, s.position, s.nested); break;
+    // No window opens once as many as the main window allows are open.
     case 2:
-      if (!(w = FindOrCreateWindow(s.windowName))) {
-        ShowInMainInstead(target, s.position, s.nested);
-        break;
-      }
+      if (!(w = FindOrCreateWindow(s.windowName))) break;
       w->HideToolbarPanel();
       w->ApplyLayout(&s.layout, s.windowName);
       w->ShowInWindow(nullptr, target, s.position, TWindowKind::Named, s.nested);
       break;
     case 3:
-      if ((w = FindOrCreateWindow("<<<new")))
-        w->ShowInWindow(nullptr, target, s.position, TWindowKind::Full, s.nested);
-      else
-        ShowInMainInstead(target, s.position, s.nested);
+      if ((w = FindOrCreateWindow("<<<new"))) w->ShowInWindow(nullptr, target, s.position, TWindowKind::Full, s.nested);
       break;
     case 4:
-      if (!ev.clickedBox) break;
-      if (!(w = FindOrCreateWindow("<<<pop"))) {
-        ShowInMainInstead(target, s.position, s.nested);
-        break;
-      }
+      if (!ev.clickedBox || !(w = FindOrCreateWindow("<<<pop"))) break;
       w->ApplyLayout(&s.layout, s.windowName);
       w->PlaceNearClick(ev.clickedBox);
       w->ShowInWindow(nullptr, target, s.position, TWindowKind::Popup, s.nested);
@@ -516,16 +507,10 @@ void TLinkDispatcher::ShowInNamedFrame(const std::string& name, TZEBoggetto* tar
     }
   }
   ISeparateWindow* w = host_.CreateSeparateWindow();
-  if (!w) return ShowInMainInstead(target, position, nested);
+  if (!w) return;
   w->ApplyLayout(nullptr, name);
   w->ShowInWindow(nullptr, target, position, TWindowKind::Named, nested);
   w->ApplyLayout(nullptr, name);
-}
-
-// Where no separate reader window can be opened, the target is shown in the
-// main window rather than not at all.
-void TLinkDispatcher::ShowInMainInstead(TZEBoggetto* target, int position, int nested) {
-  host_.ShowInTarget("_root", target, position, nested);
 }
 
 ISeparateWindow* TLinkDispatcher::FindOrCreateWindow(const std::string& name) {

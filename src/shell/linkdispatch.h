@@ -151,7 +151,6 @@ public:
   void ReportShellError(int code, const std::string& path);
 
   void ShowInNamedFrame(const std::string& name, TZEBoggetto* target, int position, int nested);
-  void ShowInMainInstead(TZEBoggetto* target, int position, int nested);
   ISeparateWindow* FindOrCreateWindow(const std::string& name);
   void CloseOrPrintNamed(const std::string& name, int action);
 

@@ -1,7 +1,10 @@
 #include "shell/qtshell.h"
 
+#include "app/lang/oxlangs.h"
+
 #include <QDesktopServices>
 #include <QDialog>
+#include <memory>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
@@ -74,26 +77,48 @@ QStringList QtNameFilters(const std::string& filter) {
   return out;
 }
 
-TFileLinkAction TQtShellDialogs::AskFileLink(const std::string& shownName) {
-  QDialog dlg(parent_);
-  dlg.setWindowTitle(QStringLiteral("Collegamento a file"));
-  auto* layout = new QVBoxLayout(&dlg);
-  layout->addWidget(new QLabel(QStringLiteral("Il collegamento su cui hai cliccato punta al file:")));
-  auto* labelFile = new QLabel(QString::fromStdString(shownName));
-  labelFile->setObjectName(QStringLiteral("LabelFile"));
+std::unique_ptr<QDialog> MakeFileLinkDialog(QWidget* parent, const std::string& shownName) {
+  auto dlg = std::make_unique<QDialog>(parent);
+  dlg->setObjectName(QStringLiteral("FFiles"));
+  dlg->setWindowTitle(QStringLiteral("Collegamento a file"));
+  auto* layout = new QVBoxLayout(dlg.get());
+  auto label = [&](const char* name, const QString& text) {
+    auto* l = new QLabel(text, dlg.get());
+    l->setObjectName(QLatin1String(name));
+    layout->addWidget(l);
+    return l;
+  };
+  label("Label1", QStringLiteral("Il collegamento su cui hai cliccato punta al file:"));
+  QLabel* labelFile = label("LabelFile", QString::fromStdString(shownName));
   labelFile->setTextFormat(Qt::PlainText);
-  layout->addWidget(labelFile);
-  layout->addWidget(new QLabel(QStringLiteral("Scegli l'azione da compiere:")));
+  label("Label2", QStringLiteral("Scegli l'azione da compiere:"));
   auto* row = new QHBoxLayout;
-  auto* save = new QPushButton(QStringLiteral("&Salva..."));
-  auto* run = new QPushButton(QStringLiteral("&Esegui"));
-  auto* advanced = new QPushButton(QStringLiteral("A&vanzate..."));
-  auto* cancel = new QPushButton(QStringLiteral("&Annulla"));
-  advanced->hide();
+  auto button = [&](const char* name, const QString& text) {
+    auto* b = new QPushButton(text, dlg.get());
+    b->setObjectName(QLatin1String(name));
+    row->addWidget(b);
+    return b;
+  };
+  QPushButton* save = button("Bsalva", QStringLiteral("&Salva..."));
+  button("Besegui", QStringLiteral("&Esegui"));
+  button("Bavanzate", QStringLiteral("A&vanzate..."))->hide();
+  button("BAnnulla", QStringLiteral("&Annulla"));
   save->setDefault(true);
-  for (QPushButton* b : {save, run, advanced, cancel}) row->addWidget(b);
   layout->addLayout(row);
   layout->setSizeConstraint(QLayout::SetFixedSize);
+  auto* languager = new TOxLanguager(dlg.get());
+  languager->SetLocalizationString(BuiltInTable("FFiles"));
+  // The file's name is the one text no table gives.
+  labelFile->setText(QString::fromStdString(shownName));
+  return dlg;
+}
+
+TFileLinkAction TQtShellDialogs::AskFileLink(const std::string& shownName) {
+  std::unique_ptr<QDialog> owned = MakeFileLinkDialog(parent_, shownName);
+  QDialog& dlg = *owned;
+  auto* save = dlg.findChild<QPushButton*>(QStringLiteral("Bsalva"));
+  auto* run = dlg.findChild<QPushButton*>(QStringLiteral("Besegui"));
+  auto* cancel = dlg.findChild<QPushButton*>(QStringLiteral("BAnnulla"));
   TFileLinkAction action = TFileLinkAction::Cancel;
   QObject::connect(save, &QPushButton::clicked, &dlg, [&] { action = TFileLinkAction::Save; dlg.accept(); });
   QObject::connect(run, &QPushButton::clicked, &dlg, [&] { action = TFileLinkAction::Run; dlg.accept(); });

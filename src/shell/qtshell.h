@@ -3,9 +3,11 @@
 #pragma once
 
 #include <QStringList>
+#include <memory>
 
 #include "shell/shellservices.h"
 
+class QDialog;
 class QWidget;
 
 class TQtShell : public IShell {
@@ -25,6 +27,9 @@ public:
 private:
   QWidget* parent_;
 };
+
+// The file-link dialog "FFiles", with its texts in the reader's language.
+std::unique_ptr<QDialog> MakeFileLinkDialog(QWidget* parent, const std::string& shownName);
 
 // "description|patterns|description|patterns" as Qt name filters.
 QStringList QtNameFilters(const std::string& filter);

@@ -18,6 +18,7 @@
 
 #include "document/codepage.h"
 #include "document/records.h"
+#include "document/zebobject.h"
 #include "document/zebwriter.h"
 
 namespace fs = std::filesystem;
@@ -146,6 +147,9 @@ private:
   int KeywordIndex(const json& word, const std::string& where);
   void ReadKeywords();
   void ReadLinks();
+  void ReadSpecLinks();
+  void ResolveSpecTargets();
+  std::vector<uint8_t> WindowLayout(const json& l, const std::string& where) const;
   void ReadFiles();
   void ReadPictures();
   void ReadPages();
@@ -158,6 +162,8 @@ private:
 
   std::string ExpandMarkup(const std::string& src, const std::string& where);
   std::string ExpandBody(const std::string& src, const std::string& where, const char* firstHeader);
+  static std::string SpecLinkRun(int32_t id);
+  static void NumberSpecLinks(std::string& text);
   std::string ExpandTag(const std::string& tag, const std::string& where, bool& isHeader);
   std::string ParagraphHeader(const std::string& arg, const std::string& where);
 
@@ -167,6 +173,8 @@ private:
   std::unique_ptr<TEncoder> enc_;
   std::map<std::string, int> pages_, links_, files_, pictures_, keywords_, styles_, maps_;
   std::map<int, std::pair<int, int>> pictureSizes_;
+  std::map<std::string, int> specs_;
+  std::vector<std::pair<int, std::pair<std::string, std::string>>> specTargets_;  // index, (ref, where)
   int32_t frameIds_ = 0;
   std::map<std::string, TObjId> forms_;
 };
@@ -250,17 +258,19 @@ int32_t TManifestBuilder::TargetId(const std::string& ref, const std::string& wh
   if (kind == "page") return MakeId(testoHtml, Lookup(pages_, name, "pagina", where));
   if (kind == "web") return MakeId(internetLink, Lookup(links_, name, "collegamento", where));
   if (kind == "file") return MakeId(genLink, Lookup(files_, name, "file", where));
-  Fail(where + ": destinazione \"" + ref + "\" non valida (page:, web: o file:)");
+  if (kind == "spec") return MakeId(speclink, Lookup(specs_, name, "comando", where));
+  Fail(where + ": destinazione \"" + ref + "\" non valida (page:, web:, file: o spec:)");
 }
 
 void TManifestBuilder::Build(const std::string& outPath) {
-  CheckKeys(m_, {"header", "properties", "styles", "keywords", "links", "files", "pictures", "pages",
+  CheckKeys(m_, {"header", "properties", "styles", "keywords", "links", "speclinks", "files", "pictures", "pages",
                  "frame_maps", "contents", "tables", "images", "floating", "forms"}, "manifesto");
   ReadProperties();
   ReadHeader();
   ReadStyles();
   ReadObjects();
   ReadPages();
+  ResolveSpecTargets();
   ReadHeaderReferences();
   ReadContents();
   if (!w_.Save(outPath)) {
@@ -412,6 +422,7 @@ void TManifestBuilder::ReadStyle(const json& s, const std::string& where) {
 void TManifestBuilder::ReadObjects() {
   ReadKeywords();
   ReadLinks();
+  ReadSpecLinks();
   ReadFiles();
   ReadPictures();
 }
@@ -449,6 +460,75 @@ void TManifestBuilder::ReadLinks() {
     if (target.empty()) Fail(where + ": manca \"target\"");
     links_[n] = w_.AddInternetLink(Enc(target, where + ".target", 127));
   }
+}
+
+// Commands: go to a target in a named window, a new window or a popup, close
+// a window, turn pages. The target page is resolved once every page has a name.
+void TManifestBuilder::ReadSpecLinks() {
+  const json& list = Array(m_, "speclinks", "manifesto");
+  for (size_t i = 0; i < list.size(); ++i) {
+    const json& o = list[i];
+    std::string where = "speclinks[" + std::to_string(i) + "]";
+    CheckKeys(o, {"name", "action", "target", "mode", "window", "position", "nested", "layout"}, where);
+    std::string n = NewName(o, where, specs_);
+    std::vector<uint8_t> r = w_.NewRecord(speclink);
+    r.resize(size_t(DefaultRecordSize(speclink)), 0);
+    r[4] = uint8_t(Int(o, "action", where, 1, 1, 10));
+    PutI32(r.data() + 9, Int(o, "position", where, -1, -2, INT32_MAX));
+    PutI32(r.data() + 13, -1);
+    r[17] = uint8_t(Int(o, "nested", where, 255, 0, 255));
+    r[18] = uint8_t(Int(o, "mode", where, 0, 0, 6));
+    const std::string window = Enc(Str(o, "window", where), where + ".window", 44);
+    r[19] = uint8_t(window.size());
+    std::copy(window.begin(), window.end(), r.begin() + 20);
+    std::vector<uint8_t> layout;
+    if (const json* l = Find(o, "layout")) layout = WindowLayout(*l, where + ".layout");
+    specs_[n] = w_.Add(speclink, std::move(r), std::move(layout));
+    const std::string target = Str(o, "target", where);
+    if (!target.empty()) specTargets_.push_back({specs_[n], {target, where + ".target"}});
+  }
+}
+
+void TManifestBuilder::ResolveSpecTargets() {
+  for (const auto& [index, ref] : specTargets_)
+    PutI32(w_.RecordOf(speclink, index).data() + 13, TargetId(ref.first, ref.second));
+}
+
+// A command lives in the text that links to it: the text references it, and
+// the link run names it by its number among the text's own objects, which is
+// known only once the whole text is written (NumberSpecLinks).
+std::string TManifestBuilder::SpecLinkRun(int32_t id) { return "<$" + Hex8(id) + ">\x01" + Hex8(id) + "\x01"; }
+
+void TManifestBuilder::NumberSpecLinks(std::string& text) {
+  std::vector<std::string> order;  // distinct referenced ids of embedded kinds, as the reader numbers them
+  for (size_t i = text.find("<$"); i != std::string::npos; i = text.find("<$", i + 2)) {
+    const std::string hex = text.substr(i + 2, 8);
+    if (hex.size() == 8 && hex.find_first_not_of("0123456789ABCDEFabcdef") == std::string::npos && EmbeddedKind(int(std::stoul(hex.substr(0, 2), nullptr, 16))) &&
+        std::find(order.begin(), order.end(), hex) == order.end())
+      order.push_back(hex);
+  }
+  for (size_t i = text.find('\x01'); i != std::string::npos; i = text.find('\x01', i)) {
+    const std::string hex = text.substr(i + 1, 8);
+    const size_t n = size_t(std::find(order.begin(), order.end(), hex) - order.begin());
+    text.replace(i, 10, "<$" + Hex8(int32_t(0x6F000000 | n)) + ">");
+  }
+}
+
+// The 22-byte window layout record; "keep" (-20000) where a value is left out.
+std::vector<uint8_t> TManifestBuilder::WindowLayout(const json& l, const std::string& where) const {
+  CheckKeys(l, {"left", "top", "width", "height", "maximised", "history", "menu", "resizable", "status_bar",
+                "toolbar"}, where);
+  std::vector<uint8_t> r(22, 0);
+  const std::pair<const char*, int> ints[] = {{"left", 0}, {"top", 2}, {"width", 4}, {"height", 6}};
+  for (const auto& [key, at] : ints) {
+    const int v = Int(l, key, where, -20000, INT16_MIN, INT16_MAX);
+    r[size_t(at)] = uint8_t(v & 0xFF);
+    r[size_t(at) + 1] = uint8_t((v >> 8) & 0xFF);
+  }
+  const std::pair<const char*, int> flags[] = {{"maximised", 15}, {"history", 16}, {"menu", 17},
+                                               {"resizable", 18}, {"status_bar", 20}, {"toolbar", 21}};
+  for (const auto& [key, at] : flags) r[size_t(at)] = Bool(l, key, where, std::string(key) == "resizable") ? 1 : 0;
+  return r;
 }
 
 void TManifestBuilder::ReadFiles() {
@@ -625,7 +705,9 @@ std::string TManifestBuilder::ExpandMarkup(const std::string& src, const std::st
     std::snprintf(marker, sizeof marker, "<Z S0 f0 ><$FF%06X>", n);
     front += marker;
   }
-  return enc_->Encode(front + out, where);
+  std::string text = front + out;
+  NumberSpecLinks(text);
+  return enc_->Encode(text, where);
 }
 
 std::string TManifestBuilder::ExpandBody(const std::string& src, const std::string& where, const char* firstHeader) {
@@ -675,6 +757,7 @@ std::string TManifestBuilder::ExpandTag(const std::string& tag, const std::strin
     isHeader = true;
     return ParagraphHeader(tag.size() > 2 ? tag.substr(2) : "", where);
   }
+  if (tag.compare(0, 10, "link:spec:") == 0) return SpecLinkRun(TargetId(tag.substr(5), where));
   if (tag.compare(0, 5, "link:") == 0) return "<$" + Hex8(TargetId(tag.substr(5), where)) + ">";
   if (tag.compare(0, 11, "object:pic:") == 0) {
     // Each occurrence is an object of its own, as every placed picture is.

@@ -6,6 +6,8 @@
 #include <QPainter>
 #include <QVBoxLayout>
 
+#include "app/lang/oxlangs.h"
+
 namespace {
 constexpr int StepMs = 18, StepPixels = 2, LinesDrawn = 10;
 }
@@ -56,7 +58,7 @@ void TAboutPictures::paintEvent(QPaintEvent*) {
   p.setFont(QFont("Times New Roman", 30, QFont::Bold));
   p.drawText(product.adjusted(0, 10, 0, -40), Qt::AlignCenter, "Lectra");
   p.setFont(QFont("Arial", 10));
-  p.drawText(product.adjusted(0, 70, 0, -10), Qt::AlignCenter, "Il lettore di ebook ipertestuali");
+  p.drawText(product.adjusted(0, 70, 0, -10), Qt::AlignCenter, Tr("Il lettore di ebook ipertestuali"));
   const QRect maker = MakerRect();
   p.fillRect(maker, QColor(0xF2, 0xEE, 0xE2));
   p.setPen(QColor(0x60, 0x40, 0x20));
@@ -72,22 +74,26 @@ void TAboutPictures::mousePressEvent(QMouseEvent* e) {
 }
 
 QStringList TFabout::CreditsLines() {
-  return {"Lectra", "il lettore di ebook ipertestuali", "", "Pagine, cornici e collegamenti",
-          "Testo e impaginazione", "Immagini GIF, JPEG, PNG e BMP", "", "Realizzato con Qt 6,",
-          "libjpeg e giflib", "", "Norvane"};
+  return {"Lectra", Tr("il lettore di ebook ipertestuali"), "", Tr("Pagine, cornici e collegamenti"),
+          Tr("Testo e impaginazione"), Tr("Immagini GIF, JPEG, PNG e BMP"), "", Tr("Realizzato con Qt 6,"),
+          Tr("libjpeg e giflib"), "", "Norvane"};
 }
 
 TFabout::TFabout(QWidget* parent) : QDialog(parent) {
+  setObjectName("Fabout");
   setWindowTitle("Informazioni");
   auto* layout = new QVBoxLayout(this);
   pictures_ = new TAboutPictures(this);
   layout->addWidget(pictures_);
-  version_ = new QLabel(QString("Versione ") + Version, this);
+  version_ = new QLabel("Versione", this);
   version_->setAlignment(Qt::AlignCenter);
   version_->setObjectName("Versione");
   layout->addWidget(version_);
   layout->setSizeConstraint(QLayout::SetFixedSize);
   connect(pictures_, &TAboutPictures::ClickedOutsidePictures, this, &QDialog::accept);
+  auto* languager = new TOxLanguager(this);
+  languager->SetLocalizationString(BuiltInTable("Fabout"));
+  version_->setText(version_->text() + " " + Version);
 }
 
 void TFabout::mousePressEvent(QMouseEvent*) { accept(); }

@@ -5,13 +5,15 @@
 #include <QFileDialog>
 #include <QMessageBox>
 
+#include "app/lang/oxlangs.h"
+
 bool TBoxSink::Message(TMsgKind kind, const std::string& text) {
-  const QString t = QString::fromStdString(text);
+  const QString t = QString::fromStdString(TranslateMessage(text));
   QWidget* p = parent_.data();
   switch (kind) {
-    case TMsgKind::Information: QMessageBox::information(p, InformationCaption, t); return true;
-    case TMsgKind::Warning: QMessageBox::warning(p, WarningCaption, t); return true;
-    case TMsgKind::Error: QMessageBox::critical(p, ErrorCaption, t); return true;
+    case TMsgKind::Information: QMessageBox::information(p, Tr(InformationCaption), t); return true;
+    case TMsgKind::Warning: QMessageBox::warning(p, Tr(WarningCaption), t); return true;
+    case TMsgKind::Error: QMessageBox::critical(p, Tr(ErrorCaption), t); return true;
     case TMsgKind::Question:
       return QMessageBox::question(p, QString::fromStdString(title), t) == QMessageBox::Yes;
   }

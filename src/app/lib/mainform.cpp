@@ -17,6 +17,7 @@
 #include <QUrl>
 #include <QWheelEvent>
 
+#include "app/lang/oxlangs.h"
 #include "app/lib/aboutform.h"
 #include "app/lib/boxsink.h"
 #include "document/pathutil.h"
@@ -96,6 +97,8 @@ TMainForm::TMainForm(TMainFormOptions options, QWidget* parent)
   const int cache = settings_.ReadOptionNum("maxCacheImg", -1);
   if (cache > 0) mainZEBset->Images().MaxCacheImg = std::min(cache, 5000);
   recent_.Load(settings_);
+  books_.Load(settings_);
+  WatchMainDocument();
 
   BuildPanels();
   BuildContentsPanel();
@@ -108,6 +111,10 @@ TMainForm::TMainForm(TMainFormOptions options, QWidget* parent)
   SetUpPrinting();
   BuildNetworkCommands();
   BuildSearchCommands();
+  // The table's texts first: captions set by code below override them.
+  Languager = new TOxLanguager(this);
+  Languager->setObjectName("Languager");
+  Languager->SetLocalizationString(BuiltInTable("MainForm"));
   const std::string bars = settings_.ReadKey(ToolbarKey, "toolbar");
   if (bars != "notfound" && !bars.empty()) restoreState(QByteArray::fromBase64(QByteArray::fromStdString(bars)));
 
@@ -188,6 +195,9 @@ TMainForm::~TMainForm() {
   if (!lastFile_.empty()) settings_.WriteOption("LastFile", lastFile_);
   settings_.WriteKey(ToolbarKey, "toolbar", saveState().toBase64().toStdString());
   recent_.Save(settings_);
+  books_.Save(settings_);
+  closing_ = true;
+  CloseSeparateWindows();
   Editor->SetClosing(true);
   Editor->Forms().sender = nullptr;  // the sender goes before the frame set
   Editor->SetLinkedZEBset(nullptr);
@@ -207,6 +217,7 @@ void TMainForm::closeEvent(QCloseEvent* e) {
   }
   if (!closing_) SaveWindowState();
   closing_ = true;
+  for (TFseparato* w : SeparateForms()) w->hide();
   e->accept();
 }
 

@@ -14,9 +14,11 @@
 #include "document/zebset.h"
 #include "pageobjects/zebframeset.h"
 #include "platform/settings.h"
+#include "shell/bookmemory.h"
 #include "shell/history.h"
 #include "shell/linkdispatch.h"
 #include "shell/startup.h"
+#include "app/lib/separato.h"
 
 class QAction;
 class QComboBox;
@@ -32,6 +34,7 @@ class TBoxSink;
 class TFormSender;
 class IFormSender;
 class TPageSetupDialog;
+class TOxLanguager;
 
 // The status bar: three panels, or one simple panel while a hint is shown.
 class TMainStatusBar : public QWidget {
@@ -65,7 +68,7 @@ struct TMainFormOptions {
   bool splash = false;  // show the about window while starting
 };
 
-class TMainForm : public QMainWindow, public ILinkHost {
+class TMainForm : public QMainWindow, public ILinkHost, public ISeparateHost {
   Q_OBJECT
 public:
   static constexpr const char* AppTitle = "[Lectra Norvane]";
@@ -91,6 +94,7 @@ public:
   TMainStatusBar* StatusBar = nullptr;
   QMenu* MenuFile = nullptr;
   QMenu* PopupMenuTesto = nullptr;
+  TOxLanguager* Languager = nullptr;
 
   // ---- Menu items the handlers change.
   QAction *Apri1 = nullptr, *AutomaticUpdate1 = nullptr, *SemiAutomaticUpdate1 = nullptr, *Esci1 = nullptr;
@@ -168,7 +172,7 @@ public:
   int ZoomValue() const { return zoom_.Value(); }
   const std::string& CaptionBase() const { return captionBase_; }
   const TRecentFiles& RecentFiles() const { return recent_; }
-  TLinkDispatcher& Dispatcher() { return *dispatcher_; }
+  TLinkDispatcher& Dispatcher() override { return *dispatcher_; }
   TSettings& Settings() { return settings_; }
   std::string RemarkPath();
   TFabout* Splash() const;
@@ -192,8 +196,19 @@ public:
   void ShowPrintDialog() override { FilePrint(); }
   void ShowUserDataDialog() override;
   void BusyCursor(bool on) override;
-  std::vector<ISeparateWindow*> SeparateWindows() override { return {}; }
-  ISeparateWindow* CreateSeparateWindow() override { return nullptr; }
+  std::vector<ISeparateWindow*> SeparateWindows() override;
+  ISeparateWindow* CreateSeparateWindow() override;
+
+  // ---- ISeparateHost (mainform_separate.cpp).
+  static constexpr int MaxSeparateWindows = 24;
+  QSize MainWindowSize() const override { return size(); }
+  bool ProgramClosing() const override { return closing_; }
+  void MainDoLink(QObject* sender, QObject* obj, TZEBoggetto* aogg) override { EditorDoLink(sender, obj, aogg); }
+  void SeparateClosed(TFseparato* window) override;
+  void ShowAbout() override { helpAbout(); }
+  TServices Services() override;
+  IMessageSink& Messages() override { return *messages_; }
+  std::vector<TFseparato*> SeparateForms() const;
 
 protected:
   bool event(QEvent* e) override;
@@ -250,7 +265,11 @@ private:
   void SaveWindowState();
   TLinkEvent MakeLinkEvent(QObject* sender, QObject* obj, TZEBoggetto* aogg);
 
+  void CloseSeparateWindows();
+  void WatchMainDocument();
+
   TMainFormOptions options_;
+  std::vector<QPointer<TFseparato>> separate_;  // in order of creation
   std::unique_ptr<TBoxSink> ownSink_;
   std::unique_ptr<IShell> ownShell_;
   std::unique_ptr<IShellDialogs> ownDialogs_;
@@ -267,6 +286,8 @@ private:
   THistoryModel history_;
   TZoomModel zoom_;
   TRecentFiles recent_;
+  TBookMemory books_;       // where each ebook was left
+  int64_t bookSize_ = -1;   // size of the open ebook when it was opened
   std::string captionBase_ = "Senza titolo";
   std::string lastFile_;
   std::string lastHintShort_, lastHintLong_;

@@ -2,6 +2,7 @@
 // ask of the window, its frame set and the desktop.
 #include <QApplication>
 
+#include "app/lib/linkevent.h"
 #include "app/lib/mainform.h"
 #include "pageobjects/visual.h"
 #include "pageobjects/zebbox.h"
@@ -13,14 +14,15 @@ TZEBbox* BoxAt(QObject* o) { return qobject_cast<TZEBbox*>(o); }
 
 }  // namespace
 
-TLinkEvent TMainForm::MakeLinkEvent(QObject* sender, QObject* obj, TZEBoggetto* aogg) {
+TLinkEvent MakeLinkEventFor(QObject* sender, QObject* obj, TZEBoggetto* aogg, QObject* mainFrameSet,
+                            TZEBset* fallback) {
   TLinkEvent ev;
   ev.sender = sender;
   ev.obj = obj;
   ev.target = aogg;
   auto* senderSet = qobject_cast<TZEBCustomFrameSet*>(sender);
-  ev.senderDocument = senderSet ? senderSet->LinkedZEBset() : mainZEBset.get();
-  ev.fromMainFrameSet = sender == Editor;
+  ev.senderDocument = senderSet ? senderSet->LinkedZEBset() : fallback;
+  ev.fromMainFrameSet = sender == mainFrameSet;
   if (!obj) return ev;
   // Zones lie on pictures, pictures on text boxes.
   if (obj->inherits("TMyyZona")) {
@@ -42,6 +44,10 @@ TLinkEvent TMainForm::MakeLinkEvent(QObject* sender, QObject* obj, TZEBoggetto* 
     ev.boxPage = box->Page() && box->Page()->StoredPage() ? box->Page()->StoredPage() : box->Text();
   }
   return ev;
+}
+
+TLinkEvent TMainForm::MakeLinkEvent(QObject* sender, QObject* obj, TZEBoggetto* aogg) {
+  return MakeLinkEventFor(sender, obj, aogg, Editor, mainZEBset.get());
 }
 
 void TMainForm::EditorDoLink(QObject* sender, QObject* obj, TZEBoggetto* aogg) {

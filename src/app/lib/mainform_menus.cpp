@@ -149,6 +149,7 @@ void TMainForm::BuildToolbars() {
 
 void TMainForm::BuildFileMenu() {
   QMenu* file = MenuFile = menuBar()->addMenu("&File");
+  file->setObjectName("File1");
   Apri1 = AddItem(file, "&Apri...", "Apri1", QKeySequence(Qt::CTRL | Qt::Key_F12));
   AutomaticUpdate1 = AddItem(file, "Aggiornamento a&utomatico...", "AutomaticUpdate1");
   SemiAutomaticUpdate1 = AddItem(file, "Aggiornamento &semi-automatico...", "SemiAutomaticUpdate1");
@@ -172,12 +173,14 @@ void TMainForm::BuildMenus() {
   BuildFileMenu();
   QMenuBar* bar = menuBar();
   QMenu* copy = bar->addMenu("C&opia");
+  copy->setObjectName("Copiamenu1");
   Copia1 = AddItem(copy, "&Copia", "Copia1", QKeySequence(Qt::CTRL | Qt::Key_Insert));
   Selezionatutto1 = AddItem(copy, "&Seleziona tutto", "Selezionatutto1", QKeySequence(Qt::CTRL | Qt::Key_F2));
   connect(Copia1, &QAction::triggered, this, &TMainForm::EditCopy);
   connect(Selezionatutto1, &QAction::triggered, this, &TMainForm::Selezionatutto3Click);
 
   QMenu* search = bar->addMenu("&Cerca");
+  search->setObjectName("Cerca1");
   QAction* find[] = {AddItem(search, "&Cerca...", "Cercasostituisci1", QKeySequence(Qt::CTRL | Qt::Key_F)),
                      AddItem(search, "&Ripeti ultima ricerca nella pagina", "Ripetiultimaricerca1", Qt::Key_F3),
                      AddItem(search, "Search again in the ebook...", "Ripetinellipertesto1", Qt::Key_F4),
@@ -186,6 +189,7 @@ void TMainForm::BuildMenus() {
                      AddItem(search, "Cerca con &operatori...", "Cercaconoperatori1")};
 
   QMenu* ebook = bar->addMenu("&Ebook");
+  ebook->setObjectName("Ebook1");
   Copertina1 = AddItem(ebook, "&Copertina", "Copertina1");
   Sommario1 = AddItem(ebook, "&Sommario", "Sommario1");
   SeeTree1 = AddItem(ebook, "Vedi &TOC", "SeeTree1");
@@ -206,10 +210,12 @@ void TMainForm::BuildMenus() {
   connect(Paginaseguente1, &QAction::triggered, this, &TMainForm::BseguenteClick);
 
   QMenu* help = bar->addMenu("&?");
+  help->setObjectName("Help1");
   Informazioni1 = AddItem(help, "&Informazioni...", "Informazioni1");
   Datiutente1 = AddItem(help, "&Dati utente...", "Datiutente1");
   connect(Informazioni1, &QAction::triggered, this, &TMainForm::helpAbout);
   QMenu* maker = bar->addMenu("&Norvane");
+  maker->setObjectName("Norvane3");
   Norvane2 = AddItem(maker, "?", "Norvane2");
   connect(Norvane2, &QAction::triggered, this, &TMainForm::helpAbout);
 

@@ -8,6 +8,7 @@
 #include <QPlainTextEdit>
 #include <QSplitter>
 
+#include "app/lang/oxlangs.h"
 #include "app/lib/aboutform.h"
 #include "app/lib/boxsink.h"
 #include "search/fcerca.h"
@@ -48,6 +49,7 @@ void TMainForm::EditorPageChanged() {
   if (Fcerca) Fcerca->PageChanged();
   const int page = Editor->MainPageNumber();
   if (page < 0) return;
+  books_.Remember(mainZEBset->ZEBFileName(), bookSize_, page);
   const std::string entry = THistoryModel::Entry(mainZEBset->ZEBFileName(), page);
   if (history_.PageChanged(entry)) SyncHistoryCombo();
   UpdateHistoryButtons();
@@ -60,7 +62,8 @@ void TMainForm::EditorPageChanging() {
 
 void TMainForm::SetCaption() {
   const std::string name = FileNamePart(captionBase_);
-  const QString title = FromPath(name) + " - Quillon";
+  const QString shown = captionBase_ == "Senza titolo" ? Tr("Senza titolo") : FromPath(name);
+  const QString title = shown + " - Quillon";
   setWindowTitle(title);
   if (ownSink_) ownSink_->title = title.toStdString();
 }

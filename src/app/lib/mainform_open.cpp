@@ -9,6 +9,7 @@
 #include <QToolBar>
 #include <filesystem>
 
+#include "app/lang/oxlangs.h"
 #include "app/lib/aboutform.h"
 #include "app/lib/mainform.h"
 #include "document/pathutil.h"
@@ -94,7 +95,7 @@ void TMainForm::CloseSplashLater() {
 void TMainForm::FileOpen() {
   const std::string current = mainZEBset->ZEBFileName();
   const QString folder = current.empty() ? QString() : FromPath(FolderOf(current));
-  const QString chosen = QFileDialog::getOpenFileName(this, "Apri", folder, "ebook Quillon (*.zeb)");
+  const QString chosen = QFileDialog::getOpenFileName(this, Tr("Apri"), folder, Tr("ebook Quillon (*.zeb)"));
   if (!chosen.isEmpty()) OpenEbookFile(QFile::encodeName(chosen).toStdString());
   Editor->FocusActive();
 }
@@ -128,7 +129,12 @@ bool TMainForm::OpenEbookFile(const std::string& given) {
   SetCaption();
   EbookOpenedForSearch();
   Editor->SetReadOnly(true);
-  ShowPageWithLayout(mainZEBset->CoverPage());
+  // The ebook reopens where it was left; a page asked for by the command line
+  // or a link is scheduled after this and takes its place.
+  bookSize_ = ok ? FileSizeOf(path) : -1;
+  const int left = ok ? books_.PageFor(path, bookSize_) : -1;
+  const bool valid = left >= 0 && mainZEBset->Page(left);
+  ShowPageWithLayout(valid ? left : mainZEBset->CoverPage());
   return ok;
 }
 
