@@ -17,6 +17,9 @@
 #include "pageobjects/zebframeset.h"
 #include "text/markup.h"
 #include "text/objectindex.h"
+#include "text/zebconv.h"
+#include "text/zebhtml.h"
+#include "text/zebrtf.h"
 
 namespace fs = std::filesystem;
 
@@ -69,8 +72,15 @@ size_t ReadAndLayOut(TZEBset& doc, const TZEBtesto& copy) {
     WriteParagraph(*p, ctx, out, TWriteMode::Stored);
   }
   out.push_back('\0');
+  // The clipboard forms, of the markup a copy writes and of the stored text with its table cells.
+  std::string forms;
+  for (const std::string* m : {static_cast<const std::string*>(&out), &text}) {
+    TZEBtoTxt(&doc, &index, &copy).Convert(*m, forms);
+    TZEBtortf(&doc, &index, &copy).Convert(*m, forms);
+    TZEBtoHtml(&doc, &index, &copy).Convert(*m, forms);
+  }
   pos = 0;
-  return ReadParagraphs(ctx, out, pos).size() + static_cast<size_t>(top);
+  return ReadParagraphs(ctx, out, pos).size() + static_cast<size_t>(top) + forms.size();
 }
 
 // Ebook links of a page: every "lumo:" text of its link objects, and the

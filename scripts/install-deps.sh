@@ -7,6 +7,10 @@ packages=(
   libjpeg-dev libgif-dev libpng-dev nlohmann-json3-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-liberation2 fontconfig
+  unrtf
+  gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-libav
+  gstreamer1.0-pulseaudio pulseaudio
+  poppler-utils cups printer-driver-cups-pdf
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -12,9 +12,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QClipboard>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
+#include <QProcess>
+#include <QTimer>
 #include <QScreen>
 #include <QStatusTipEvent>
 #include <QToolBar>
@@ -25,6 +28,8 @@
 #include "app/lib/mainform.h"
 #include "pageobjects/zebbox.h"
 #include "pageobjects/zebpage.h"
+#include "printing/pagesetup.h"
+#include "printing/printjob.h"
 #include "testutil.h"
 
 namespace {
@@ -428,3 +433,67 @@ TEST(MainForm, PresentationPlacesAndLocksTheWindow) {
 }
 
 }  // namespace
+
+TEST(MainForm, SelectAllAndCopyInANestedFrameAndTheDumpText) {
+  FormFixture f;
+  TMainForm& form = f.Make();
+  form.resize(800, 600);
+  form.show();
+  f.Open(f.CopyGuide());
+  f.Visit(9);  // a frame map: the index column and the content frame
+  Wait(20);
+  TZEBbox* content = nullptr;
+  for (TZEBbox* b : form.Editor->findChildren<TZEBbox*>())
+    if (b->Text() && b->Text()->Name() == "Aprire un ebook") content = b;
+  ASSERT_NE(content, nullptr);
+  Click(content, QPoint(20, 20));
+  form.Selezionatutto3Click();
+  ASSERT_TRUE(content->HasSelection());
+  form.EditCopy();
+  const QMimeData* m = QApplication::clipboard()->mimeData();
+  ASSERT_NE(m, nullptr);
+  EXPECT_TRUE(m->text().startsWith(QString::fromUtf8("Aprire un ebook\r\nUn ebook è un unico file"))) << m->text().toStdString();
+  EXPECT_TRUE(m->data("text/rtf").startsWith("{\\rtf1"));
+  EXPECT_TRUE(m->hasHtml());
+  // A "dump:" link clicked in that box hands over the same text in the ebook's code page.
+  const std::string dump = form.ExportBoxText(content);
+  EXPECT_EQ(QString::fromStdString(form.mainZEBset->CodePage().ToUtf8(dump)), m->text());
+}
+
+TEST(MainFormPrint, PrintCommandsNeedAProfileAndPrintAllInOrder) {
+  FormFixture fx;
+  TMainForm& form = fx.Make();
+  fx.Open(fx.CopyGuide());
+  const std::string pdf = fx.dir.File("tutte.pdf");
+  QAction* all = form.findChild<QAction*>("Stampatutte1");
+  ASSERT_TRUE(all && all->isEnabled());
+  EXPECT_TRUE(form.PrintButton->isEnabled());
+  // No profile yet: the printer setup comes up instead of printing.
+  bool setupShown = false;
+  QTimer::singleShot(300, [&] {
+    if (QWidget* w = QApplication::activeModalWidget()) {
+      setupShown = true;
+      w->close();
+    }
+  });
+  all->trigger();
+  EXPECT_TRUE(setupShown);
+  EXPECT_FALSE(std::filesystem::exists(pdf));
+  // A profile saved before any load sits under "PrnSettings_"; the first load finds it.
+  form.PageSetup->SaveProfile();
+  EXPECT_EQ(fx.store.ReadValue("\\Software\\Norv\\printerProfiles\\PrnSettings_\\", "PrnParsSaved"), "1");
+  form.PageSetup->SetPdfOutput(pdf);
+  form.Stampatutte1Click();
+  EXPECT_EQ(form.PageSetup->ProfileName(), "PrinterSettings1");
+  ASSERT_TRUE(std::filesystem::exists(pdf));
+  QProcess info;
+  info.start("pdfinfo", {QString::fromStdString(pdf)});
+  info.waitForFinished();
+  const std::string out = info.readAllStandardOutput().toStdString();
+  const int sheets = std::atoi(out.c_str() + out.find("Pages:") + 6);
+  EXPECT_GE(sheets, static_cast<int>(DefaultPrintOrder(*form.mainZEBset).size()));
+  QProcess text;
+  text.start("pdftotext", {"-f", "1", "-l", "1", QString::fromStdString(pdf), "-"});
+  text.waitForFinished();
+  EXPECT_NE(text.readAllStandardOutput().indexOf("Guida a Lectra"), -1);
+}

@@ -317,7 +317,8 @@ TEST(ZebSample, BundledGuideIsComplete) {
   EXPECT_NE(v.HI32(1628), v.HI32(1624));
   EXPECT_GE(v.Dir(stileParagrafo, 2), 4);
   EXPECT_EQ(v.Dir(internetLink, 2), 1);
-  EXPECT_EQ(v.Dir(genLink, 2), 1);
+  EXPECT_EQ(v.Dir(genLink, 2), 3);  // a text file, a sound and a video
+  EXPECT_EQ(v.Dir(inizioForm, 2), 5);
   EXPECT_EQ(v.Dir(immagine, 2), 4);
   EXPECT_GE(v.Dir(keyword, 2), 4);
   int db = IdIndex(v.HI32(1758));

@@ -3,6 +3,8 @@
 //   lectra --render FILE --page N [--width W] [--height H] [--zoom Z] --out OUT.png
 //                                    draws page N offscreen into a PNG
 //   lectra --execute "SHOW link"     hands a show request to the running reader
+//   lectra --print FILE [--pages I,J,K | --all] [--option NAME=VALUE]... --out OUT.pdf
+//                                    prints pages into a PDF file
 // Without a display, `lectra FILE` draws the cover page into a PNG instead.
 #include <QApplication>
 #include <QDir>
@@ -20,6 +22,7 @@
 #include "pageobjects/zebframeset.h"
 #include "platform/settings.h"
 #include "platform/system.h"
+#include "printing/printcommand.h"
 
 namespace {
 
@@ -33,7 +36,8 @@ int Usage() {
   std::fprintf(stderr,
                "uso: lectra [FILE] [/PAGE=n]\n"
                "     lectra --render FILE --page N [--width W] [--height H] [--zoom Z] --out OUT.png\n"
-               "     lectra --execute \"SHOW link\"\n");
+               "     lectra --execute \"SHOW link\"\n"
+               "     lectra --print FILE [--pages I,J,K | --all] [--option NOME=VALORE]... --out OUT.pdf\n");
   return 2;
 }
 
@@ -159,16 +163,23 @@ bool HasDisplay() {
 
 int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
-  bool render = false;
+  bool render = false, print = false;
   for (const std::string& a : args) render = render || a == "--render";
+  for (const std::string& a : args) print = print || a == "--print";
   if (!args.empty() && args[0] == "--execute") {
     QCoreApplication app(argc, argv);
     if (args.size() != 2) return Usage();
     return SendShowRequest(args[1]) ? 0 : 1;
   }
-  const bool headless = !render && !HasDisplay();
-  if (render || headless) qputenv("QT_QPA_PLATFORM", "offscreen");
+  // The print command's own messages are its only output on standard error.
+  if (print)
+    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& msg) {
+      if (type == QtFatalMsg) std::fprintf(stderr, "%s\n", qPrintable(msg));
+    });
+  const bool headless = !render && !print && !HasDisplay();
+  if (render || print || headless) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
+  if (print) return RunPrintCommand(args);
   if (render) {
     std::optional<TRenderArgs> a = ParseRender(argc, argv);
     return a ? Render(*a) : Usage();

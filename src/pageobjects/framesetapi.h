@@ -13,6 +13,7 @@ class TZEBset;
 class TZEBoggetto;
 class TZEBbox;
 class TZEBpage;
+struct TFormHost;
 
 class IFrameSetHost {
 public:
@@ -43,4 +44,6 @@ public:
   virtual std::string HintFor(TZEBoggetto* obj) = 0;
   // Whether the program is closing: handlers then do nothing.
   virtual bool Closing() const = 0;
+  // Typed form values and the ways forms leave; null where forms cannot act.
+  virtual TFormHost* FormHost() { return nullptr; }
 };

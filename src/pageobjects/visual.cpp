@@ -11,6 +11,8 @@
 #include "document/zebobject.h"
 #include "document/zebpicture.h"
 #include "document/zebset.h"
+#include "pageobjects/formcontrols.h"
+#include "pageobjects/multimedia.h"
 #include "pageobjects/framesetapi.h"
 #include "pageobjects/zebbox.h"
 #include "pageobjects/zebpage.h"
@@ -337,6 +339,8 @@ QImage PictureImage(const TZEBpicture* picture, int frame) {
 }
 
 QWidget* CreateVisualObject(TZEBoggetto* obj, TZEBpage* page) {
+  if (TMyyVisual* form = CreateFormControl(obj)) return form;
+  if (obj && (obj->Kind() == multiMedia || obj->Kind() == dbloc)) return new TMyyMultimedia;
   // Pictures, tables, form fields, panels and players come with their own
   // controls; until then every kind shows nothing and measures as empty.
   (void)obj, (void)page;

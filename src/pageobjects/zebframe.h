@@ -13,6 +13,9 @@
 #include <string_view>
 #include <vector>
 
+#include "pageobjects/framemap.h"
+#include "pageobjects/zebsplit.h"
+
 class QRubberBand;
 class TZEBCustomFrameSet;
 class TZEBFrame;
@@ -21,58 +24,6 @@ class TZEBtesto;
 
 // How a frame sits in its parent, as the placement code of its record says.
 enum class TAlign { None, Top, Bottom, Left, Right, Client };
-
-// One frame of a frame map, kept in memory in its stored byte order.
-struct TFrameMapRecord {
-  static constexpr int Size = 58;
-  static constexpr uint32_t ButtonFace = 0x8000000F;  // the system colour index 15
-  enum SizeMode : uint8_t { ByPercent = 0, ByFixed = 1, ByEqual = 2 };
-
-  std::array<uint8_t, Size> b{};
-
-  TFrameMapRecord();
-  int32_t Id() const { return I32(0); }
-  void SetId(int32_t v) { SetI32(0, v); }
-  int32_t ParentId() const { return I32(4); }
-  void SetParentId(int32_t v) { SetI32(4, v); }
-  std::string Name() const;
-  void SetName(std::string_view name);  // at most 19 bytes
-  uint8_t Placement() const { return b[28]; }
-  uint8_t MarginA() const { return b[29]; }
-  uint8_t MarginB() const { return b[30]; }
-  uint8_t ScrollBars() const { return b[31]; }
-  uint8_t HasChildren() const { return b[32]; }
-  uint8_t Sizeable() const { return b[33]; }
-  int32_t Page() const { return I32(34); }
-  int32_t Percent() const { return I32(38); }
-  uint32_t DividerColour() const { return static_cast<uint32_t>(I32(46)); }
-  uint8_t Border() const { return b[51]; }
-  int32_t FixedSize() const { return I32(52); }
-  uint8_t DividerThickness() const { return b[56]; }
-  uint8_t Mode() const { return b[57]; }
-
-  int32_t I32(int off) const;
-  void SetI32(int off, int32_t v);
-};
-
-// Records of a map, read one after the other. A record is `recordLength`
-// bytes long; a shorter version of the record has fewer fields, a longer one
-// has fields this reader skips.
-class TFrameMapStream {
-public:
-  TFrameMapStream(std::string_view data, int recordLength);
-  bool AtEnd() const { return data_.size() - pos_ < size_t(length_); }
-  // Reads the next record over `rec` (only the bytes the stream has); false at the end.
-  bool Read(TFrameMapRecord& rec);
-  bool Peek(TFrameMapRecord& rec) const;
-  int RecordLength() const { return length_; }
-  int framesRead = 0;
-
-private:
-  std::string_view data_;
-  size_t pos_ = 0;
-  int length_;
-};
 
 // The common base of a frame set and of its frames: settings passed down the tree.
 class TZEBFramePanel : public QWidget {
@@ -118,51 +69,6 @@ protected:
   int lineStep_ = 10, barWidth_ = 10;
   bool animated_ = false, showFramesOnly_ = false, margin_ = false, readOnly_ = false;
   uint8_t edgeBarMode_ = 2;
-};
-
-// The divider after a frame of a row or column; the reader drags it when the
-// map marks the frame sizeable.
-class TZEBSplit : public QWidget {
-  Q_OBJECT
-public:
-  explicit TZEBSplit(QWidget* parent);
-  ~TZEBSplit() override;
-
-  void SetTargetControl(TZEBFrame* target);
-  TZEBFrame* TargetControl() const { return target_; }
-  bool Vertical() const { return vertical_; }
-  bool Dragging() const { return dragging_; }
-  void SetSizeable(bool on);
-  bool Sizeable() const { return sizeable_; }
-  void SetColour(uint32_t colour);
-
-  int Mintargetlimit = 0;  // smallest target size a drag allows
-  int MaxTargetLimit = 0;  // what a drag leaves of the parent at least
-  bool Locked = false;
-  std::function<void(TZEBSplit*)> OnBeginSplit, OnMoveSplit, OnEndingSplit, OnEndSplit;
-
-  // The drag by hand, also used by tests: a press at `pos` (divider
-  // coordinates), moves and a release.
-  bool BeginDrag(QPoint pos);
-  void MoveDrag(QPoint pos);
-  void EndDrag();
-  int DragSize() const { return size_; }
-
-protected:
-  void mousePressEvent(QMouseEvent* e) override;
-  void mouseMoveEvent(QMouseEvent* e) override;
-  void mouseReleaseEvent(QMouseEvent* e) override;
-
-private:
-  int TargetExtent() const;
-  int ParentExtent() const;
-  void PlaceLine();
-
-  QPointer<TZEBFrame> target_;
-  QRubberBand* line_ = nullptr;
-  QPoint start_;
-  int startSize_ = 0, size_ = 0;
-  bool vertical_ = false, dragging_ = false, sizeable_ = true;
 };
 
 // A frame: a page control, or a row or column of child frames with dividers.
@@ -257,6 +163,3 @@ private:
   bool layingOut_ = false, realigning_ = false;
   std::unique_ptr<TZEBtesto> notice_;
 };
-
-// The Qt colour of a stored colour value (system colours by index).
-QColor FrameColour(uint32_t colour);

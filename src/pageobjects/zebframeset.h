@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "document/zebset.h"
+#include "pageobjects/formhost.h"
 #include "pageobjects/framesetapi.h"
 #include "pageobjects/zebframe.h"
 #include "pageobjects/zebpage.h"
@@ -87,6 +88,9 @@ public:
   void RefreshMultimedia();
   // Prints the page a link came from; printing comes with the print layout.
   virtual void PrintCurrent(bool ask, QObject* source);
+  // Plain text of the box a link came from (its own box, the box a page
+  // object sits in, else the active box), as a "dump:" link hands it over.
+  std::string ExportBoxText(QObject* source = nullptr) const;
 
   // ---- IFrameSetHost.
   bool ReadOnly() const override { return readOnly_; }
@@ -105,6 +109,8 @@ public:
   void DropFiles(const std::vector<std::string>& files, QObject* source) override;
   std::string HintFor(TZEBoggetto* obj) override;
   bool Closing() const override { return closing_; }
+  TFormHost* FormHost() override { return forms_.get(); }
+  TFormHost& Forms() { return *forms_; }
 
   // ---- IDocumentView: the document is about to free its objects.
   void DropDisplay() override;
@@ -116,6 +122,8 @@ public:
   std::function<void(QObject* sender, TZEBoggetto* aogg, std::string& hint)> OnGetHint;
   std::function<void(QObject* sender, const std::vector<std::string>& files, QObject* caller)> OnDropFile;
   TNotifyEvent OnPageChanged, OnPageChanging, OnClickFrame, OnFrameSetChanged, OnRulerPosChanged;
+  // Printing is installed by the window that owns the frame set.
+  std::function<void(bool ask, QObject* source)> OnPrintCurrent;
 
 protected:
   void resizeEvent(QResizeEvent* e) override;
@@ -144,6 +152,7 @@ private:
   void FireNotify(const TNotifyEvent& ev, QObject* sender);
 
   TZEBset* doc_ = nullptr;
+  std::unique_ptr<TFormHost> forms_;
   int mainPage_ = -2;
   TZEBoggetto* currentMap_ = nullptr;
   std::vector<QPointer<TZEBpage>> pages_;  // registered page controls; a slot is cleared when one leaves

@@ -69,6 +69,7 @@ public:
   int RegisterObject(QWidget* control, TZEBoggetto* obj);
   void UnregisterObject(QWidget* control);
   TZEBoggetto* IndexedObject(int number) const;
+  QWidget* IndexedControl(int number) const;
   QWidget* ControlOf(TZEBoggetto* obj) const;
   int NumberOfObject(TZEBoggetto* obj) const;  // -1 when absent
   TZEBoggetto* ObjectOfControl(const QWidget* control) const;

@@ -1,6 +1,7 @@
 // zebtool build: reads a JSON manifest, turns its symbolic references into
 // object ids and writes the ebook through TZebWriter.
 #include "build.h"
+#include "build_forms.h"
 
 #include <cstdio>
 #include <algorithm>
@@ -176,6 +177,7 @@ private:
   void ReadFrameMaps();
   void WriteFrames(const json& list, int32_t parent, int depth, std::string& out, const std::string& where);
   void ReadContents();
+  void ReadForms();
   void WriteNodes(const json& list, int level, std::string& out, const std::string& where);
 
   std::string ExpandMarkup(const std::string& src, const std::string& where);
@@ -188,6 +190,7 @@ private:
   std::unique_ptr<TEncoder> enc_;
   std::map<std::string, int> pages_, links_, files_, pictures_, keywords_, styles_, maps_;
   int32_t frameIds_ = 0;
+  std::map<std::string, TObjId> forms_;
 };
 
 void TManifestBuilder::CheckKeys(const json& o, std::initializer_list<const char*> allowed,
@@ -274,7 +277,7 @@ int32_t TManifestBuilder::TargetId(const std::string& ref, const std::string& wh
 
 void TManifestBuilder::Build(const std::string& outPath) {
   CheckKeys(m_, {"header", "properties", "styles", "keywords", "links", "files", "pictures", "pages",
-                 "frame_maps", "contents"}, "manifesto");
+                 "frame_maps", "contents", "forms"}, "manifesto");
   ReadProperties();
   ReadHeader();
   ReadStyles();
@@ -520,6 +523,7 @@ void TManifestBuilder::ReadPages() {
     pages_[n] = int(i);
   }
   ReadFrameMaps();  // frames name pages, pages name maps
+  ReadForms();      // buttons name pages; pages name form objects
   for (size_t i = 0; i < list.size(); ++i)
     ReadPage(list[i], int(i), "pages[" + std::to_string(i) + "] (" + list[i]["name"].get<std::string>() + ")");
 }
@@ -692,7 +696,27 @@ std::string TManifestBuilder::ExpandTag(const std::string& tag, const std::strin
     std::snprintf(marker, sizeof marker, "<$FF%06X>", ++placed_);
     return "<$" + Hex8(MakeId(immagineNew, ref)) + ">" + marker;
   }
+  if (tag.compare(0, 12, "object:form:") == 0) {
+    auto it = forms_.find(tag.substr(12));
+    if (it == forms_.end()) Fail(where + ": oggetto di modulo \"" + tag.substr(12) + "\" sconosciuto");
+    char marker[16];
+    std::snprintf(marker, sizeof marker, "<$FF%06X>", ++placed_);
+    return "<$" + Hex8(it->second) + ">" + marker;
+  }
   Fail(where + ": \"{{" + tag + "}}\" sconosciuto");
+}
+
+void TManifestBuilder::ReadForms() {
+  const json* list = Find(m_, "forms");
+  if (!list) return;
+  TFormBuildContext ctx{w_,
+                        [this](const std::string& u, const std::string& where, size_t n) { return Enc(u, where, n); },
+                        [this](const std::string& ref, const std::string& where) { return TargetId(ref, where); },
+                        [this](const std::string& n, const std::string& where) { return Lookup(files_, n, "file", where); },
+                        [this](const std::string& n, const std::string& where) {
+                          return Lookup(pictures_, n, "immagine", where);
+                        }};
+  forms_ = ReadFormObjects(*list, ctx);
 }
 
 // "{{p:Style|A2 N10}}": the style by name, then keys in any order; the reader

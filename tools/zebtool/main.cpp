@@ -7,6 +7,8 @@
 #include <nlohmann/json.hpp>
 
 #include "build.h"
+#include "copycmds.h"
+#include "formcmds.h"
 #include "textcmds.h"
 #include "document/strutil.h"
 #include "document/zebpicture.h"
@@ -23,7 +25,10 @@ int Usage() {
       "uso: zebtool info FILE | objects FILE [KIND] | object FILE ID | text FILE PAGE |\n"
       "             markup FILE PAGE | seq FILE PAGE | extract FILE ID OUT | picture FILE ID |\n"
       "             link FILE LINK | paragraphs FILE PAGE | layout FILE PAGE --width W [--zoom Z] |\n"
-      "             rewrite FILE PAGE | build MANIFEST OUT\n",
+      "             rewrite FILE PAGE | build MANIFEST OUT |\n"
+      "             copy FILE PAGE [--from P --to Q] --format text|rtf|html |\n"
+      "             export FILE OUT-FOLDER [--format html|text|rtf] |\n"
+      "             submit FILE PAGE BUTTON [--value N=T] [--check N] [--uncheck N] [--select N=I]\n",
       stderr);
   return 2;
 }
@@ -124,6 +129,11 @@ int Run(int argc, char** argv) {
   if (argc < 3) return Usage();
   const std::string cmd = argv[1];
   if (cmd == "build") return argc == 4 ? RunBuild(argv[2], argv[3]) : Usage();
+  if (cmd == "copy" || cmd == "export") {
+    const int status = argc >= 4 ? RunCopyCommands(argc, argv) : -1;
+    return status < 0 ? Usage() : status;
+  }
+  if (cmd == "submit") return RunSubmit(argc, argv);
   static const struct { const char* name; int minArgs, maxArgs; } cmds[] = {
       {"info", 3, 3}, {"objects", 3, 4}, {"object", 4, 4}, {"text", 4, 4}, {"markup", 4, 4},
       {"seq", 4, 4},  {"extract", 5, 5}, {"picture", 4, 4}, {"link", 4, 4},

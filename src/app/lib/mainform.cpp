@@ -22,6 +22,7 @@
 #include "document/pathutil.h"
 #include "document/strutil.h"
 #include "pageobjects/zebbox.h"
+#include "printing/pagesetup.h"
 #include "platform/system.h"
 #include "shell/qtshell.h"
 
@@ -103,6 +104,7 @@ TMainForm::TMainForm(TMainFormOptions options, QWidget* parent)
   BuildToolbars();
   BuildMenus();
   BuildPopupMenu();
+  SetUpPrinting();
   const std::string bars = settings_.ReadKey(ToolbarKey, "toolbar");
   if (bars != "notfound" && !bars.empty()) restoreState(QByteArray::fromBase64(QByteArray::fromStdString(bars)));
 
@@ -168,6 +170,8 @@ void TMainForm::BuildPanels() {
   Editor->OnPageChanging = [this](QObject*) { EditorPageChanging(); };
   Editor->OnDoLink = [this](QObject* s, QObject* o, TZEBoggetto* a) { EditorDoLink(s, o, a); };
   Editor->OnDropFile = [this](QObject*, const std::vector<std::string>& f, QObject*) { EditorDropFile(f); };
+  // What a form says about itself (sent, saved, not sent) goes to the status bar.
+  Editor->Forms().status = [this](const std::string& text) { StatusBar->Panel(0)->setText(QString::fromStdString(text)); };
   Editor->OnGetHint = [this](QObject*, TZEBoggetto*, std::string& hint) {
     const THint h = SplitHint(hint);
     lastHintShort_ = h.shortPart;

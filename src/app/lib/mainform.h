@@ -27,6 +27,7 @@ class QSplitter;
 class QToolBar;
 class TFabout;
 class TBoxSink;
+class TPageSetupDialog;
 
 // The status bar: three panels, or one simple panel while a hint is shown.
 class TMainStatusBar : public QWidget {
@@ -96,6 +97,16 @@ public:
   std::vector<QAction*> RecentItems;
   std::vector<QAction*> DisabledCommands;  // search, print, contents and update
 
+  // ---- Printing (mainform_print.cpp).
+  std::unique_ptr<TPageSetupDialog> PageSetup;
+  void FilePrint();
+  void Stampatutte1Click();
+  void Stampacorrente1Click();
+  void Printoptions1Click();
+  void Impostastampante1Click();
+  void Impostamargini1Click();
+  void PrintCurrentPage(bool ask, QObject* source);
+
   // ---- Handlers.
   void FileOpen();
   void BPrecedenteClick();
@@ -158,7 +169,7 @@ public:
   void ShowPageWithLayout(int page) override;
   void CloseMainWindow() override;
   void ShowKeywordSearch() override {}
-  void ShowPrintDialog() override {}
+  void ShowPrintDialog() override { FilePrint(); }
   void ShowUserDataDialog() override {}
   void BusyCursor(bool on) override;
   std::vector<ISeparateWindow*> SeparateWindows() override { return {}; }
@@ -179,6 +190,9 @@ private:
   void BuildFileMenu();
   void BuildToolbars();
   void BuildPopupMenu();
+  void SetUpPrinting();
+  bool LoadPrinterProfile();
+  void ReportPrintFailure(const std::string& error, bool unreachable);
   QAction* AddItem(QMenu* menu, const QString& caption, const char* name, const QKeySequence& key = {});
   void UpdateRecentMenu();
   void SetResizeChecks(bool normal);

@@ -86,7 +86,7 @@ bool TMainForm::PrintNamedFrame(const std::string& name) {
   return Editor->FindFrame(name) != nullptr;
 }
 
-void TMainForm::PrintCurrent(QObject* box) { Editor->PrintCurrent(true, box); }
+void TMainForm::PrintCurrent(QObject* box) { PrintCurrentPage(true, box); }
 
 void TMainForm::BusyCursor(bool on) {
   if (on)

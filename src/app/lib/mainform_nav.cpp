@@ -2,7 +2,6 @@
 // summary, zoom, remarks, the status-bar hint, copy and selection.
 #include <QAction>
 #include <QApplication>
-#include <QClipboard>
 #include <QComboBox>
 #include <QCursor>
 #include <QFile>
@@ -28,24 +27,6 @@ struct TFlagGuard {
   explicit TFlagGuard(bool& f) : flag(f), old(f) { flag = true; }
   ~TFlagGuard() { flag = old; }
 };
-
-// The text of a box between two positions, as stored (the ebook's code page),
-// with `eol` between paragraphs; object markers and control bytes left out.
-std::string BoxText(const TZEBbox& box, int p1, int c1, int p2, int c2, const char* eol, bool mainOnly) {
-  std::string out;
-  for (int p = std::max(0, p1); p <= p2 && p < box.ParagraphCount(); ++p) {
-    const TZEBparag* para = box.Paragraph(p);
-    if (!para || (mainOnly && para->origin != 0)) continue;
-    const int from = p == p1 ? std::max(0, c1) : 0;
-    const int to = p == p2 ? std::min<int>(c2, int(para->text.size())) : int(para->text.size());
-    if (!out.empty() || p > p1) out += eol;
-    for (int i = from; i < to; ++i) {
-      const unsigned char ch = static_cast<unsigned char>(para->text[size_t(i)]);
-      if (ch >= 0x20 || ch == '\t') out += char(ch);
-    }
-  }
-  return out;
-}
 
 void SelectWhole(TZEBbox* box) {
   if (!box || box->ParagraphCount() == 0) return;
@@ -247,18 +228,6 @@ void TMainForm::UpdateHintFromPointer() {
 
 // ---------------------------------------------------------------- copy, selection, follow
 
-void TMainForm::EditCopy() {
-  TZEBbox* box = Editor->FocusedBox() ? Editor->FocusedBox() : Editor->ActiveBox();
-  if (box && box->HasSelection()) {
-    int p1, c1, p2, c2;
-    box->SelectionStart(p1, c1);
-    box->SelectionEnd(p2, c2);
-    const std::string text = BoxText(*box, p1, c1, p2, c2, "\n", false);
-    QApplication::clipboard()->setText(QString::fromStdString(mainZEBset->CodePage().ToUtf8(text)));
-  }
-  Editor->FocusActive();
-}
-
 void TMainForm::Selezionatutto3Click() {
   SelectWhole(Editor->FocusedBox() ? Editor->FocusedBox() : Editor->ActiveBox());
   Editor->FocusActive();
@@ -275,8 +244,3 @@ void TMainForm::Seguicollegamento1Click() {
   if (TZEBoggetto* obj = link >= 0 ? box->LinkObject(pos.paraIndex, link) : nullptr) Editor->RaiseLink(obj, box);
 }
 
-std::string TMainForm::ExportBoxText(QObject* box) {
-  auto* b = qobject_cast<TZEBbox*>(box);
-  if (!b || b->ParagraphCount() == 0) return {};
-  return BoxText(*b, 0, 0, b->ParagraphCount() - 1, 1 << 30, "\r\n", true) + "\r\n";
-}

@@ -1,0 +1,229 @@
+// Copying from a shown page to the clipboard, the plain text of a box, and
+// the zebtool copy and export commands.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QClipboard>
+#include <QMimeData>
+#include <sstream>
+
+#include "document/records.h"
+#include "document/strutil.h"
+#include "pageobjects/boxclip.h"
+#include "pageobjects/zebbox.h"
+#include "pageobjects/zebframeset.h"
+#include "testutil.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::string kSample = std::string(LECTRA_BINARY_DIR) + "/samples/guida.zeb";
+
+struct ShownPage : DocFixture {
+  TZebWriter w;
+  std::unique_ptr<TInsiemeCornici> frames;
+  TZEBbox* Show(int page = 0) {
+    EXPECT_TRUE(OpenBuilt(w));
+    frames = std::make_unique<TInsiemeCornici>();
+    frames->SetReadOnly(true);
+    frames->SetAutoJump(false);
+    frames->resize(500, 400);
+    frames->SetLinkedZEBset(doc.get());
+    frames->SetMainPageNumber(page);
+    return frames->MainBox();
+  }
+  ~ShownPage() {
+    if (frames) frames->SetClosing(true);
+  }
+};
+
+std::string Text(const QMimeData& m) { return m.text().toStdString(); }
+
+// Words of `text` that appear in `in`, in their order.
+bool WordsInOrder(const std::string& in, const std::vector<std::string>& words) {
+  size_t at = 0;
+  for (auto& w : words) {
+    at = in.find(w, at);
+    if (at == std::string::npos) return false;
+    at += w.size();
+  }
+  return true;
+}
+
+}  // namespace
+
+TEST(CopyClipboard, AllFormsOfASelectionStartingInsideALink) {
+  ShownPage f;
+  const int link = f.w.AddInternetLink("http://example.org/a?b=1&c=2");
+  f.w.AddPage("Pagina", "<Z S0 >Vedi <$" + str::IdToHex(MakeId(internetLink, link)) +
+                            ">il sito<%> {qui} \xE8 bello<Z S0 y1 >Seconda riga");
+  TZEBbox* box = f.Show();
+  ASSERT_NE(box, nullptr);
+  box->SelectRange(0, 8, 1, 7);  // from inside "il sito" to inside the second paragraph
+  ASSERT_TRUE(CopySelectionToClipboard(*box));
+  const QMimeData* m = QApplication::clipboard()->mimeData();
+  ASSERT_NE(m, nullptr);
+  EXPECT_EQ(Text(*m), "sito {qui} \xC3\xA8 bello\r\nSeconda");
+  const QByteArray rtf = m->data(kRtfMime);
+  EXPECT_EQ(rtf, m->data(kRtfMimeAlt));
+  EXPECT_TRUE(rtf.startsWith("{\\rtf1\\ansi\\deff0"));
+  EXPECT_TRUE(rtf.endsWith("}"));  // no 0 byte on this platform
+  EXPECT_TRUE(rtf.contains("\\{qui\\} \\'e8 bello\\par \r\n")) << rtf.toStdString();
+  const QString html = m->html();
+  EXPECT_TRUE(html.contains("<a href=\"http://example.org/a?b=1&amp;c=2\">")) << html.toStdString();
+  EXPECT_TRUE(html.contains(QString::fromUtf8("{qui} è bello")));
+  const QByteArray native = m->data(kNativeClipFormat);
+  ASSERT_GT(native.size(), 16);
+  EXPECT_EQ(native[0], 1);
+  EXPECT_TRUE(native.endsWith(QByteArray("Seconda", 7) + '\0'));
+  // Nothing selected: nothing is copied and the clipboard keeps what it had.
+  box->ClearSelection();
+  EXPECT_FALSE(CopySelectionToClipboard(*box));
+  EXPECT_EQ(Text(*QApplication::clipboard()->mimeData()), "sito {qui} \xC3\xA8 bello\r\nSeconda");
+}
+
+TEST(CopyClipboard, SelectAllAndBoxTextOfTheSample) {
+  DocFixture f;
+  ASSERT_TRUE(f.doc->Open(kSample));
+  TInsiemeCornici frames;
+  frames.SetReadOnly(true);
+  frames.resize(600, 500);
+  frames.SetLinkedZEBset(f.doc.get());
+  frames.SetMainPageNumber(1);
+  TZEBbox* box = frames.MainBox();
+  ASSERT_NE(box, nullptr);
+  const std::string text = BoxPlainText(*box);
+  EXPECT_TRUE(WordsInOrder(text, {"Sommario", "\r\nLa guida", "capitoli", "\r\nAprire un ebook\r\n", "lunga"})) << text;
+  // Copying the whole box gives the same text.
+  box->SelectRange(0, 0, box->ParagraphCount() - 1, int(box->Paragraph(box->ParagraphCount() - 1)->text.size()));
+  TSelectionRange r;
+  ASSERT_TRUE(SelectionOf(*box, r));
+  auto mime = SelectionMimeData(*box, r);
+  EXPECT_EQ(mime->text().toStdString(), f.doc->CodePage().ToUtf8(text));
+  frames.SetClosing(true);
+}
+
+TEST(CopyTool, ContractOfZebtoolCopy) {
+  const ToolResult all = RunZebtool({"copy", kSample, "1", "--format", "text"});
+  EXPECT_EQ(all.status, 0) << all.err;
+  EXPECT_TRUE(all.out.starts_with("Sommario\r\nLa guida \xC3\xA8 divisa"));
+  const ToolResult two = RunZebtool({"copy", kSample, "1", "--from", "2", "--to", "3", "--format", "text"});
+  EXPECT_EQ(two.out, "Aprire un ebook\r\nSeguire i collegamenti");
+  const ToolResult rtf = RunZebtool({"copy", kSample, "1", "--from", "0", "--to", "1", "--format", "rtf"});
+  EXPECT_TRUE(rtf.out.starts_with("{\\rtf1\\ansi\\deff0{\\fonttbl"));
+  EXPECT_EQ(rtf.out.back(), '}');
+  EXPECT_NE(rtf.out.find("La guida \\'e8 divisa"), std::string::npos);
+  const ToolResult html = RunZebtool({"copy", kSample, "1", "--format", "html"});
+  EXPECT_NE(html.out.find("La guida \xC3\xA8 divisa"), std::string::npos);
+  EXPECT_NE(html.out.find("</html>"), std::string::npos);
+  // Usage errors and pages that do not exist.
+  EXPECT_EQ(RunZebtool({"copy", kSample, "1"}).status, 2);
+  EXPECT_EQ(RunZebtool({"copy", kSample, "1", "--format", "pdf"}).status, 2);
+  EXPECT_EQ(RunZebtool({"copy", kSample, "1", "--from", "3", "--to", "1", "--format", "text"}).status, 2);
+  EXPECT_EQ(RunZebtool({"copy", kSample, "999", "--format", "text"}).status, 1);
+  EXPECT_EQ(RunZebtool({"copy", "/nessuno.zeb", "0", "--format", "text"}).status, 1);
+}
+
+TEST(CopyTool, RtfOfTheStyledPageReadsBackWithARealReader) {
+  ScratchDir dir;
+  const ToolResult rtf = RunZebtool({"copy", kSample, "1", "--format", "rtf"});
+  ASSERT_EQ(rtf.status, 0);
+  std::ofstream(dir.File("s.rtf"), std::ios::binary) << rtf.out;
+  const std::string cmd = "unrtf --text '" + dir.File("s.rtf") + "' > '" + dir.File("s.txt") + "' 2>/dev/null";
+  ASSERT_EQ(std::system(cmd.c_str()), 0) << "unrtf is needed (scripts/install-deps.sh installs it)";
+  const std::string back = ReadAll(dir.File("s.txt"));
+  EXPECT_TRUE(WordsInOrder(back, {"Sommario", "La guida", "divisa in brevi capitoli", "Fate clic", "Aprire un ebook",
+                                  "Seguire i collegamenti", "La cronologia", "Cercare", "Stampare e copiare",
+                                  "Informazioni", "Pagina seguente", "una pagina lunga"}))
+      << back;
+  EXPECT_EQ(back.find("\\par"), std::string::npos);
+}
+
+TEST(CopyTool, ExportWritesPagesLinkedToEachOtherAndStaysInItsFolder) {
+  DocFixture f;
+  TZebWriter w;
+  const int file = w.AddFile("..\\..\\fuori.bin", {'d', 'a', 't', 'i'});
+  w.AddPage("Prima", "<Z S0 >Vai alla <$00000001>seconda<%> o al <$" + str::IdToHex(MakeId(genLink, file)) +
+                         ">file<%>");
+  w.AddPage("Seconda", "<Z S0 >Torna alla <$00000000>prima<%>");
+  ASSERT_TRUE(f.OpenBuilt(w));
+  const std::string out = f.dir.File("esportato");
+  const ToolResult r = RunZebtool({"export", f.Path(), out});
+  ASSERT_EQ(r.status, 0) << r.err;
+  const std::string first = ReadAll(out + "/pagina-0.html");
+  EXPECT_NE(first.find("<a href=\"pagina-1.html\">"), std::string::npos) << first;
+  EXPECT_NE(first.find("<a href=\"file/fuori.bin\">"), std::string::npos);
+  EXPECT_EQ(ReadAll(out + "/file/fuori.bin"), "dati");
+  EXPECT_NE(ReadAll(out + "/pagina-1.html").find("<a href=\"pagina-0.html\">"), std::string::npos);
+  const std::string index = ReadAll(out + "/index.html");
+  EXPECT_TRUE(WordsInOrder(index, {"pagina-0.html\">Prima", "pagina-1.html\">Seconda"})) << index;
+  EXPECT_FALSE(fs::exists(f.dir.path / "fuori.bin"));
+  EXPECT_FALSE(fs::exists(fs::path(out).parent_path().parent_path() / "fuori.bin"));
+  // The other formats: one file per page.
+  ASSERT_EQ(RunZebtool({"export", f.Path(), out + "-t", "--format", "text"}).status, 0);
+  EXPECT_EQ(ReadAll(out + "-t/pagina-1.txt"), "Torna alla prima");
+  ASSERT_EQ(RunZebtool({"export", f.Path(), out + "-r", "--format", "rtf"}).status, 0);
+  EXPECT_NE(ReadAll(out + "-r/pagina-0.rtf").find("{\\info{\\title "), std::string::npos);
+  EXPECT_EQ(RunZebtool({"export", f.Path(), out, "--format", "doc"}).status, 2);
+}
+
+TEST(CopyTool, ExportOfTheSampleFollowsItsContentsTree) {
+  ScratchDir dir;
+  ASSERT_EQ(RunZebtool({"export", kSample, dir.File("guida")}).status, 0);
+  EXPECT_TRUE(fs::exists(dir.File("guida/pagina-11.html")));
+  EXPECT_TRUE(fs::exists(dir.File("guida/immagini")));
+  const std::string index = ReadAll(dir.File("guida/index.html"));
+  EXPECT_NE(index.find("<h1>Guida a Lectra</h1>"), std::string::npos);
+  EXPECT_NE(index.find("pagina-1.html"), std::string::npos) << index;
+}
+
+TEST(CopyClipboard, APictureInTheSelectionGoesAlongAsAnImage) {
+  ShownPage f;
+  const int pic = f.w.AddPicture("punto", "punto.gif", kTinyGif, 1, 1);
+  const int ref = f.w.AddPictureRef(pic, "punto");
+  f.w.AddPage("Pagina", "<Z S0 >a<$" + str::IdToHex(MakeId(immagineNew, ref)) + "><$FF000001>b");
+  TZEBbox* box = f.Show();
+  ASSERT_NE(box, nullptr);
+  ASSERT_EQ(box->Paragraph(0)->objects.size(), 1u);
+  auto mime = SelectionMimeData(*box, TSelectionRange{0, 0, 0, 3});
+  EXPECT_TRUE(mime->hasImage());
+  EXPECT_EQ(mime->text().toStdString(), "ab");
+  // The native stream carries the inline object and its picture.
+  const QByteArray native = mime->data(kNativeClipFormat);
+  EXPECT_GT(native.size(), 2 * 668);
+  EXPECT_TRUE(native.endsWith(QByteArray("<$FF000001>b") + '\0'));
+}
+
+TEST(CopyTool, TablesOfAStoredPageAsCellsRowsAndTableRows) {
+  DocFixture f;
+  TZebWriter w;
+  std::vector<uint8_t> rec = w.NewRecord(tabellaHtml);
+  rec.resize(tablerec::RecordLength);
+  rec[tablerec::Rows] = 2;
+  rec[tablerec::Columns] = 2;
+  rec[tablerec::Spacing] = 2;
+  rec[tablerec::Border] = 1;
+  rec[tablerec::WidthMode] = 1;
+  rec[tablerec::WidthPercent] = 100;
+  PutI32(&rec[tablerec::Background], int32_t(TBackground::kTransparent));
+  for (int c = 0; c < 2; ++c) rec[tablerec::ColumnKinds + c] = 0, rec[tablerec::ColumnValues + 2 * c] = 50;
+  const int table = w.Add(tabellaHtml, rec);
+  w.AddPage("Tabella", "<Z S0 >prima<Z S0 ><$" + str::IdToHex(MakeId(tabellaHtml, table)) +
+                           "><$FF000001><Z S0 >a<T><Z S0 >b<T><Z S0 >c<T><Z S0 >d<T><Z S0 >dopo");
+  ASSERT_TRUE(f.OpenBuilt(w));
+  EXPECT_EQ(RunZebtool({"copy", f.Path(), "0", "--format", "text"}).out, "prima\r\na\tb\r\nc\td\r\ndopo");
+  const std::string rtf = RunZebtool({"copy", f.Path(), "0", "--format", "rtf"}).out;
+  EXPECT_NE(rtf.find("\\trowd\\trleft0\\trgaph30\\trbrdrt\\brdrs\\brdrw15"), std::string::npos) << rtf;
+  // Two columns of 50 % of the text width between A4 margins.
+  EXPECT_NE(rtf.find("\\cellx4535\\clbrdrt"), std::string::npos);
+  EXPECT_EQ(rtf.find("\\clcbpat"), std::string::npos);  // transparent cells have no shading
+  EXPECT_NE(rtf.find("\\cellx9070\r\n\\pard\\intbl"), std::string::npos);
+  const std::string html = RunZebtool({"copy", f.Path(), "0", "--format", "html"}).out;
+  EXPECT_NE(html.find("</p>\n<table border=\"1\" cellspacing=\"2\" style=\"width:100%\"><tr><td style=\"width:50%\">"),
+            std::string::npos)
+      << html;
+  // Only the table's paragraph: its cells come along.
+  EXPECT_EQ(RunZebtool({"copy", f.Path(), "0", "--from", "1", "--to", "1", "--format", "text"}).out,
+            "a\tb\r\nc\td\r\n");
+}
