@@ -114,7 +114,7 @@ size_t TouchObject(TZEBset& doc, TZEBoggetto& o) {
 }
 
 // The first pages as the reader shows them.
-size_t Display(TZEBset& doc) {
+size_t ShowPages(TZEBset& doc) {
   TInsiemeCornici frames;
   frames.SetReadOnly(true);
   frames.SetAnimated(false);
@@ -161,7 +161,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (int k = 0; k < KindCount; ++k)
       for (int i = 0; i < doc.Count(k); ++i)
         if (TZEBoggetto* o = doc.ObjectAt(k, i)) sum += TouchObject(doc, *o);
-    sum += Display(doc);
+    sum += ShowPages(doc);
   }
   if (sum == 0xFFFFFFFF) std::puts("");
   return 0;

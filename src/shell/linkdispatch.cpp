@@ -3,9 +3,9 @@
 #include <QProcess>
 #include <QString>
 #include <filesystem>
-#include <fstream>
 
 #include "document/pathutil.h"
+#include "document/privatefile.h"
 #include "document/services.h"
 #include "document/strutil.h"
 #include "document/zebobject.h"
@@ -332,13 +332,9 @@ std::string TLinkDispatcher::WriteParamFile(TZEBoggetto* target, const std::stri
                                             const std::string& content) {
   TZEBset* doc = target && target->Document() ? target->Document() : host_.MainDocument();
   if (!doc) return {};
+  // A new file of our own in the private scratch folder, never through a link.
   const std::string path = doc->UniqueTempFile(name);
-  std::error_code ec;
-  fs::create_directories(FolderOf(path), ec);
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(content.data(), static_cast<std::streamsize>(content.size()));
-  out.close();
-  return out ? path : std::string();
+  return !path.empty() && WriteNewFile(path, content) ? path : std::string();
 }
 
 void TLinkDispatcher::RunWithParamFile(const std::string& link, TZEBoggetto* target, const TLinkEvent* ev) {
