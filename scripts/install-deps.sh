@@ -7,6 +7,7 @@ packages=(
   libjpeg-dev libgif-dev libpng-dev nlohmann-json3-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-liberation2 fontconfig
+  libssl-dev ca-certificates openssl python3 python3-aiosmtpd
   unrtf
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-libav
   gstreamer1.0-pulseaudio pulseaudio

@@ -188,11 +188,43 @@ TEST_F(LayoutTest, LineHeights) {
   EXPECT_EQ(p->Layout(ctx, 0), 60);
   EXPECT_EQ(p->lines[1].y, 30);
 
+  // A word carried to the next line leaves its ascent on the line it left:
+  // the maximum ascent runs over every character added, the depth below the
+  // baseline only over the line's own characters.
+  ctx.zoom = 15;
+  auto carried = Para("aa bbb");  // 15 px text: advance 9, height 18, ascent 15
+  FontChange(*carried, 3, TMyFont{"Arial", 0, 0, 20, 0});  // 30 px: advance 18, height 37, ascent 30
+  ctx.layoutWidth = 46;  // "aa b" fits, the second "b" breaks after "aa "
+  carried->Layout(ctx, 0);
+  ASSERT_EQ(carried->lines.size(), 2u);
+  EXPECT_EQ(carried->lines[0].count, 3);
+  EXPECT_EQ(carried->lines[0].maxAscent, 30);
+  EXPECT_EQ(carried->lines[0].height, 30 + 3);
+  EXPECT_EQ(carried->lines[1].maxAscent, 30);
+  EXPECT_EQ(carried->lines[1].height, 37);
+  EXPECT_EQ(carried->lines[1].y, 33);
+  auto ops = Drawn(*carried);
+  ASSERT_EQ(ops.size(), 3u);
+  EXPECT_EQ(ops[0].y, 30 - 15);  // the small text sits on the deeper baseline
+  // Only what follows the last break point is carried: a space restarts the tracking.
+  auto later = Para("aa b cd");
+  FontChange(*later, 3, TMyFont{"Arial", 0, 0, 20, 0});
+  FontChange(*later, 4, TMyFont{"Arial", 0, 0, 10, 0});
+  ctx.layoutWidth = 64;  // "aa b c" fits, "d" carries "c" after the second space
+  later->Layout(ctx, 0);
+  ASSERT_EQ(later->lines.size(), 2u);
+  EXPECT_EQ(later->lines[0].maxAscent, 30);
+  EXPECT_EQ(later->lines[1].first, 5);
+  EXPECT_EQ(later->lines[1].maxAscent, 15);
+  EXPECT_EQ(later->lines[1].height, 18);
+  ctx.zoom = 10;
+  ctx.layoutWidth = 120;
+
   auto low = Para("ab");
   FontChange(*low, 1, TMyFont{"Arial", 0, 0, 10, 1});
   low->Layout(ctx, 0);
   EXPECT_EQ(low->lines[0].height, 18);
-  auto ops = Drawn(*low);
+  ops = Drawn(*low);
   ASSERT_EQ(ops.size(), 2u);
   EXPECT_EQ(ops[0].y, 0);
   EXPECT_EQ(ops[1].y, 5);  // half the character height lower
@@ -244,6 +276,18 @@ TEST_F(LayoutTest, NumbersAndBullets) {
     EXPECT_EQ(ops[0].font.name, "Wingdings");
     EXPECT_EQ(ops[0].x, x) << indent;
   }
+
+  // Numbers are given while laying out: each run of numbered paragraphs counts from 1.
+  TParagraphs run;
+  for (int numbering : {6, 6, 0, 6, 10, 6}) {
+    run.push_back(Para("x"));
+    run.back()->style.Set(paNumbering, numbering);
+  }
+  LayoutParagraphs(ctx, run);
+  std::vector<int> numbers;
+  for (auto& para : run) numbers.push_back(para->number);
+  EXPECT_EQ(numbers, (std::vector<int>{1, 2, 1, 1, 1, 1}));
+  EXPECT_EQ(Drawn(*run[1])[0].text, "2. ");
 }
 
 TEST_F(LayoutTest, RunsLinksAndSelection) {
@@ -320,8 +364,11 @@ TEST_F(LayoutTest, StaleWidthsFallBackToSingleCharacters) {
   EXPECT_EQ(ops[1].x, 6);
   EXPECT_EQ(ops[3].x, 18);
   EXPECT_EQ(ops[4].x, 32);  // laid-out total of the run
-  EXPECT_EQ(p->chars[2].width, 6);
-  EXPECT_EQ(Drawn(*p).size(), 3u);
+  // Drawing leaves the layout as it was: the records keep their widths and
+  // every drawing measures afresh, until the text is laid out again.
+  EXPECT_EQ(p->chars[2].width, 8);
+  EXPECT_EQ(p->lines[0].used, 50);
+  EXPECT_EQ(Drawn(*p).size(), 6u);
 }
 
 TEST_F(LayoutTest, InlineObjects) {
@@ -343,6 +390,12 @@ TEST_F(LayoutTest, InlineObjects) {
   EXPECT_EQ(p->chars[3].width, 30);
   EXPECT_EQ(p->lines[0].maxAscent, 10);
   EXPECT_EQ(p->lines[0].height, 20);
+  // Layout puts the object; drawing tells the host where layout put it.
+  ASSERT_EQ(p->places.size(), 1u);
+  EXPECT_EQ(p->places[0].charIndex, 3);
+  EXPECT_EQ(p->places[0].x, 10 + 18);
+  EXPECT_EQ(p->places[0].top, 10);
+  EXPECT_TRUE(host.placed.empty());
   auto ops = Drawn(*p, 3, 4);
   ASSERT_EQ(host.placed.size(), 1u);
   EXPECT_EQ(host.placed[0], (std::array<int, 3>{10 + 18, 10, 1}));

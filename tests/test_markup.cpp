@@ -1,6 +1,8 @@
 // Reading and writing the text markup.
 #include <gtest/gtest.h>
 
+#include <array>
+
 #include "document/zebset.h"
 #include "text/markup.h"
 #include "text/objectindex.h"
@@ -189,6 +191,54 @@ TEST_F(MarkupFixture, ObjectMarkersAndPageObjects) {
   size_t pos = 0;
   EXPECT_EQ(TakePageObjects(page, pos), (std::vector<int>{3, 10}));
   EXPECT_EQ(page.substr(pos), "<Z S0 >t");
+}
+
+// Widths that depend on the byte and the font size; with `table` false the
+// reader has to measure byte by byte.
+struct VaryingCanvas : TFixedCanvas {
+  bool table = true;
+  std::array<int32_t, 256> widths{};
+  void SetFont(const TCanvasFont& f) override {
+    TFixedCanvas::SetFont(f);
+    for (int b = 0; b < 256; ++b) widths[b] = b % 7 + f.size / 2;
+  }
+  int PairWidth(int, uint8_t c) override { return widths[c]; }
+  const int32_t* Advances() const override { return table ? widths.data() : nullptr; }
+};
+
+TEST_F(MarkupFixture, RunsReadInOneSweepMatchByteByByteReading) {
+  TZEBoggetto* pic = doc.Store(doc.NewObject(immagineNew));
+  index.objects = {nullptr, pic};
+  const std::string text = std::string("<Z S2 >Tre parole\tqui<Y s20 >grandi<$01000001>link<Y g1 >nel<%>dopo") +
+                           "<$FF000001>oggetto &amp; entit\xE0<Z S0 ><Y p2 >alto<Y >basso" + '\0';
+  std::vector<std::unique_ptr<TZEBparag>> read[2];
+  for (bool table : {true, false}) {
+    VaryingCanvas c;
+    c.table = table;
+    ctx.canvas = &c;
+    read[table] = Read(text);
+  }
+  ASSERT_EQ(read[0].size(), 2u);
+  ASSERT_EQ(read[1].size(), 2u);
+  EXPECT_EQ(read[1][0]->text, "Tre parolequigrandilinkneldopo oggetto & entit\xE0");
+  for (size_t k = 0; k < 2; ++k) {
+    const TZEBparag &a = *read[0][k], &b = *read[1][k];
+    ASSERT_EQ(a.text, b.text);
+    ASSERT_EQ(a.chars.size(), b.chars.size());
+    for (size_t i = 0; i < a.chars.size(); ++i) {
+      const TCharRec &x = a.chars[i], &y = b.chars[i];
+      EXPECT_TRUE(x.width == y.width && x.display == y.display && x.height == y.height && x.ascent == y.ascent &&
+                  x.fontChange == y.fontChange && x.object == y.object && x.link == y.link)
+          << "paragraph " << k << " character " << i;
+    }
+  }
+  // The records carry what the tags before them set.
+  const TZEBparag& p = *read[1][0];
+  EXPECT_EQ(p.chars[13].fontChange, 0);  // "g" of "grandi"
+  EXPECT_EQ(p.chars[13].width, 'g' % 7 + 10);
+  EXPECT_EQ(p.chars[19].link, 0x01000001);
+  EXPECT_EQ(p.chars[30].object, 0);
+  EXPECT_EQ(p.chars.back().link, -1);
 }
 
 TEST_F(MarkupFixture, WriterRangesTagsAndEscapes) {

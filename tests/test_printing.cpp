@@ -279,6 +279,11 @@ TEST(PrintLayout, FormFieldsPrintTheTypedValue) {
   ASSERT_TRUE(r);
   EXPECT_EQ(r->Width(), job->ConvH(200));
   EXPECT_EQ(r->Height(), job->ConvV(21));
+  // What the reader typed on screen wins over the stored value.
+  std::map<TObjId, TFieldState> typed{{MakeId(inputStat, field), TFieldState{"scritto a mano"}}};
+  f.options.typedValues = &typed;
+  ASSERT_EQ(f.Print(), "");
+  EXPECT_NE(SheetText(f.pdf, 1).find("Nome: scritto a mano"), std::string::npos);
 }
 
 TEST(PrintLayout, PrintMarkupDropsOnlyWebAndArchiveLinkStarts) {

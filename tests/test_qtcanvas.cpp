@@ -10,7 +10,9 @@
 #include <QPainter>
 
 #include "document/zebset.h"
+#include "platform/pngwrite.h"
 #include "platform/qtcanvas.h"
+#include "testutil.h"
 #include "text/markup.h"
 
 namespace {
@@ -278,6 +280,25 @@ TEST_F(QtCanvasTest, LaidOutLinesDrawWithinTheirWidth) {
     EXPECT_LE(right, end + 1);
     EXPECT_GE(right, end - 3);
   }
+}
+
+// Page pictures written as PNG read back pixel for pixel, with and without
+// alpha; a file that cannot be made is a failure, not an empty success.
+TEST(PagePng, ReadsBackExactly) {
+  ScratchDir dir;
+  for (bool alpha : {false, true}) {
+    QImage img(37, 23, alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+    for (int y = 0; y < img.height(); ++y)
+      for (int x = 0; x < img.width(); ++x) img.setPixel(x, y, qRgba(x * 7, y * 11, (x * y) & 0xFF, alpha ? x * 6 : 255));
+    const std::string path = (dir.path / (alpha ? "a.png" : "o.png")).string();
+    ASSERT_TRUE(WritePagePng(img, path));
+    QImage back(QString::fromStdString(path));
+    ASSERT_FALSE(back.isNull());
+    EXPECT_EQ(back.hasAlphaChannel(), alpha);
+    EXPECT_EQ(back.convertToFormat(img.format()), img) << alpha;
+  }
+  EXPECT_FALSE(WritePagePng(QImage(4, 4, QImage::Format_RGB32), (dir.path / "no" / "x.png").string()));
+  EXPECT_FALSE(WritePagePng(QImage(), (dir.path / "empty.png").string()));
 }
 
 }  // namespace

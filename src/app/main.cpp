@@ -3,23 +3,26 @@
 //   lectra --render FILE --page N [--width W] [--height H] [--zoom Z] --out OUT.png
 //                                    draws page N offscreen into a PNG
 //   lectra --execute "SHOW link"     hands a show request to the running reader
+//   lectra --update FILE             updates FILE from its "upgradelink" without a window
 //   lectra --print FILE [--pages I,J,K | --all] [--option NAME=VALUE]... --out OUT.pdf
 //                                    prints pages into a PDF file
 // Without a display, `lectra FILE` draws the cover page into a PNG instead.
 #include <QApplication>
 #include <QDir>
-#include <QEventLoop>
 #include <QFileInfo>
 #include <QTimer>
 #include <cstdio>
 #include <cstdlib>
+#include <iostream>
 #include <optional>
 #include <string>
 
 #include "app/lib/mainform.h"
 #include "document/zebset.h"
+#include "network/update.h"
 #include "pageobjects/zebbox.h"
 #include "pageobjects/zebframeset.h"
+#include "platform/pngwrite.h"
 #include "platform/settings.h"
 #include "platform/system.h"
 #include "printing/printcommand.h"
@@ -37,6 +40,7 @@ int Usage() {
                "uso: lectra [FILE] [/PAGE=n]\n"
                "     lectra --render FILE --page N [--width W] [--height H] [--zoom Z] --out OUT.png\n"
                "     lectra --execute \"SHOW link\"\n"
+               "     lectra --update FILE\n"
                "     lectra --print FILE [--pages I,J,K | --all] [--option NOME=VALORE]... --out OUT.pdf\n");
   return 2;
 }
@@ -70,11 +74,14 @@ std::optional<TRenderArgs> ParseRender(int argc, char** argv) {
   return a;
 }
 
-// Lets queued calls, timers and paints run for a while.
-void Settle(int ms) {
-  QEventLoop loop;
-  QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-  loop.exec();
+// Lets the calls the page queued for later (and those they queue) run, with
+// their paints. Nothing a page shows waits for a timer, so there is no reason
+// to sleep: a fixed wait was half the time of a whole render.
+void Settle() {
+  for (int round = 0; round < 4; ++round) {
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents();
+  }
 }
 
 int Render(const TRenderArgs& a) {
@@ -100,8 +107,8 @@ int Render(const TRenderArgs& a) {
     frames.SetLinkedZEBset(&doc);
     frames.show();
     frames.SetMainPageNumber(page);
-    Settle(50);
-    if (!frames.grab().save(QString::fromStdString(a.out), "PNG")) {
+    Settle();
+    if (!WritePagePng(frames.grab().toImage(), a.out)) {
       sink.Message(TMsgKind::Error, "Scrittura non riuscita: " + a.out);
       status = 1;
     }
@@ -165,6 +172,10 @@ int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
   bool render = false, print = false;
   for (const std::string& a : args) render = render || a == "--render";
+  if (!args.empty() && args[0] == "--update") {
+    if (args.size() != 2) return Usage();
+    return update::UpdateWithoutWindow(args[1], std::cout, std::cerr, TNetLimits::FromEnvironment());
+  }
   for (const std::string& a : args) print = print || a == "--print";
   if (!args.empty() && args[0] == "--execute") {
     QCoreApplication app(argc, argv);

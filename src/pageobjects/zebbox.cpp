@@ -177,8 +177,7 @@ void TZEBbox::LoadText(TZEBtesto* text, size_t mainStart) {
 int TZEBbox::LayoutAll() {
   if (paras_.empty() || !measure_) return textHeight_ = 0;
   TTextContext ctx = Context(measure_.get());
-  int top = FirstParagraphTop(ctx, paras_.front().get());
-  for (auto& p : paras_) top = p->Layout(ctx, top);
+  LayoutParagraphs(ctx, paras_);
   widest_ = std::max(ctx.widest, layoutWidth_);
   const TZEBparag& last = *paras_.back();
   textHeight_ = last.bottom + 1 - last.style.Get(paBelow);
@@ -243,13 +242,6 @@ void TZEBbox::paintEvent(QPaintEvent* e) {
   QPainter painter(this);
   const QRect clip = e->rect();
   PaintBackground(painter, clip);
-  int number = 1;
-  for (auto& p : paras_) {
-    if (p->style.Get(paNumbering) == 6)
-      p->number = number++;
-    else
-      number = 1;
-  }
   TQtCanvas canvas(&painter, measure_->Cache());
   TTextContext ctx = Context(&canvas);
   for (int i = 0; i < ParagraphCount(); ++i) {

@@ -87,6 +87,7 @@ public:
   int CharHeight() override { return face_->pixelSize; }
   int TextWidth(std::string_view bytes) override;
   int PairWidth(int prev, uint8_t c) override;
+  const int32_t* Advances() const override { return face_->advance.data(); }
   void TextOut(int x, int y, std::string_view bytes, const int* advances = nullptr) override;
   void SetTextBackground(bool solid, int32_t colour) override;
   void FillRect(int x, int y, int w, int h, int32_t colour) override;

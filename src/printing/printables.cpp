@@ -102,6 +102,8 @@ TMyyRectangleP::TMyyRectangleP(TZEBpageP* job, TZEBoggetto* obj) : TMyyPrintual(
   prints_ = obj->Kind() == inputStat && (s == formrec::fkEdit || s == formrec::fkEdit3);
   if (prints_) {
     value_ = obj->GetAttribute("thevaluetoprint");
+    if (const auto* typed = job->Options().typedValues)
+      if (auto it = typed->find(obj->Id()); it != typed->end()) value_ = it->second.text;
     width_ = job->ConvH(10 * std::max<int>(obj->Rec().Byte(formrec::SizeChars), 1));
     height_ = job->ConvV(21);
   } else {

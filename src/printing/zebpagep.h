@@ -2,6 +2,10 @@
 // printable text of the page and its cutting into sheets.
 #pragma once
 
+#include <map>
+
+#include "document/formsubmit.h"
+
 #include <QImage>
 #include <QPainter>
 #include <QString>
@@ -33,6 +37,9 @@ struct TPrintOptions {
   bool backgrounds = false;       // "printsf"
   bool tableBackgrounds = true;   // "printsft"
   int scale = 2500;               // "printscale": 0.01 mm per 100 screen pixels
+  // What the reader typed into the form fields of the page on screen, by
+  // field id; printed in place of the stored values. Null: none.
+  const std::map<TObjId, TFieldState>* typedValues = nullptr;
 };
 
 // One printer document: its painter, its sheets.

@@ -2,6 +2,7 @@
 // tests and zebtool use the fixed-metrics canvas.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -35,6 +36,10 @@ public:
   // Width c adds after prev: extent of (prev, c) minus extent of prev; with
   // prev < 0 the extent of c alone.
   virtual int PairWidth(int prev, uint8_t c) = 0;
+  // The advance of every byte in the current font, when a byte's width does
+  // not depend on the byte before it (PairWidth(prev, c) == table[c] for any
+  // prev); null otherwise. Lets a reader measure a run of text in one sweep.
+  virtual const int32_t* Advances() const { return nullptr; }
   // Draws the bytes with the top of the text cell at y. When `advances` is
   // given, glyph i is placed at x + the sum of advances[0..i-1].
   virtual void TextOut(int x, int y, std::string_view bytes, const int* advances = nullptr) = 0;
@@ -56,11 +61,15 @@ public:
     TCanvasFont font;
     bool solid;
   };
-  void SetFont(const TCanvasFont& f) override { font_ = f; }
+  void SetFont(const TCanvasFont& f) override {
+    font_ = f;
+    advances_.fill(Advance());
+  }
   const TCanvasFont& Font() const override { return font_; }
   TTextMetrics Metrics() override { return {font_.size + font_.size / 4, font_.size}; }
   int TextWidth(std::string_view bytes) override { return static_cast<int>(bytes.size()) * Advance(); }
   int PairWidth(int, uint8_t) override { return Advance(); }
+  const int32_t* Advances() const override { return advances_.data(); }
   void TextOut(int x, int y, std::string_view bytes, const int* = nullptr) override {
     if (record) ops.push_back({x, y, std::string(bytes), font_, solid_});
   }
@@ -72,5 +81,11 @@ public:
 private:
   int Advance() const { return font_.size * 3 / 5; }
   TCanvasFont font_;
+  std::array<int32_t, 256> advances_ = MakeAdvances(10 * 3 / 5);
   bool solid_ = false;
+  static std::array<int32_t, 256> MakeAdvances(int32_t w) {
+    std::array<int32_t, 256> a;
+    a.fill(w);
+    return a;
+  }
 };

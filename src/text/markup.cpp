@@ -53,6 +53,7 @@ private:
   void ObjectMarker(int32_t number);
   void SkipBlock(char closing);
   void AddChar(uint8_t c);
+  size_t AddRun(size_t from);
   void SetRunning(const TMyFont& f);
   TCharRec& Pending() { return p_->chars.back(); }
 
@@ -162,6 +163,38 @@ void TParagraphReader::AddChar(uint8_t c) {
   TCharRec next;
   next.link = link_;
   p_->chars.push_back(next);
+}
+
+// Bytes taken as they are: everything but control bytes, tags and entities.
+constexpr bool IsPlain(uint8_t c) { return c >= 32 && c != '<' && c != '&'; }
+
+// Takes the plain bytes from `from` on in one sweep and returns where they
+// end. All of the run is in one font, so its records differ only in width.
+size_t TParagraphReader::AddRun(size_t from) {
+  size_t end = from;
+  while (end < b_.size() && IsPlain(static_cast<uint8_t>(b_[end]))) ++end;
+  const int32_t* adv = ctx_.canvas->Advances();
+  const size_t room = kMaxParagraphChars - std::min(p_->text.size(), kMaxParagraphChars);
+  const size_t n = std::min(end - from, room);
+  if (!adv || n == 0) {
+    for (size_t i = from; i < from + n; ++i) AddChar(static_cast<uint8_t>(b_[i]));
+    return end;
+  }
+  const size_t first = p_->chars.size() - 1;  // the pending record keeps its font change, object and link
+  TCharRec next;
+  next.link = link_;
+  next.height = metrics_.height;
+  next.ascent = metrics_.ascent;
+  p_->chars.resize(first + n + 1, next);
+  TCharRec* rec = p_->chars.data() + first;
+  rec[0].height = metrics_.height;
+  rec[0].ascent = metrics_.ascent;
+  const auto* bytes = reinterpret_cast<const uint8_t*>(b_.data() + from);
+  for (size_t k = 0; k < n; ++k) rec[k].width = rec[k].display = adv[bytes[k]];
+  rec[n].height = rec[n].ascent = 0;  // the new pending record
+  p_->text.append(b_.data() + from, n);
+  prev_ = bytes[n - 1];
+  return end;
 }
 
 void TParagraphReader::FontTag() {
@@ -315,8 +348,12 @@ TReadOutcome TParagraphReader::Read() {
       continue;
     }
     if (c != '<') {
-      AddChar(static_cast<uint8_t>(c));
-      ++pos_;
+      if (IsPlain(static_cast<uint8_t>(c))) {
+        pos_ = AddRun(pos_);
+      } else {
+        AddChar(static_cast<uint8_t>(c));
+        ++pos_;
+      }
       continue;
     }
     const char k = At(pos_ + 1);

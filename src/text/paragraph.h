@@ -36,6 +36,13 @@ struct TZEBline {
   int used = 0;       // used width
 };
 
+// Where layout put an inline object: the character holding it and the top
+// left corner of its control in the box.
+struct TObjectPlace {
+  int charIndex = 0;
+  int x = 0, top = 0;
+};
+
 // Inline objects as layout and drawing see them; implemented by the page.
 struct TInlineMetrics {
   int width = 0, height = 10, ascent = 0;
@@ -93,12 +100,17 @@ public:
   std::vector<std::unique_ptr<TZEBFontStyle>> fonts;
   std::vector<TZEBoggetto*> objects;
   std::vector<TZEBline> lines;
+  std::vector<TObjectPlace> places;  // inline objects as the last layout put them, in text order
 
   // Style number written as "S" (the base style's table index).
   int StyleNumber() const;
   TMyFont ParagraphFont() const { return style.Font(); }
   // Font in effect at character i (font changes applied, links not).
   TMyFont FontAt(int i) const;
+  // The font change and the inline object at character i; null when there is
+  // none or the record's index is stale.
+  const TZEBFontStyle* FontChangeAt(size_t i) const;
+  TZEBoggetto* ObjectAtChar(size_t i) const;
 
   // Margins used by layout (cell padding included in a cell box).
   int LeftMargin(const TTextContext& ctx) const;
@@ -109,9 +121,16 @@ public:
   void AddFirstLine();
   // Breaks the paragraph into lines for ctx.layoutWidth; returns the next top.
   int Layout(TTextContext& ctx, int top);
-  // Draws every line; characters in [selFrom, selTo) highlighted.
-  void Draw(TTextContext& ctx, int selFrom = -1, int selTo = -1);
+  // Draws every line as the last layout left it (drawing changes nothing of
+  // the layout); characters in [selFrom, selTo) highlighted.
+  void Draw(TTextContext& ctx, int selFrom = -1, int selTo = -1) const;
 };
+
+using TParagraphs = std::vector<std::unique_ptr<TZEBparag>>;
+// Lays out every paragraph from the box's first top and numbers the numbered
+// ones (a run of consecutive numbered paragraphs counts from 1); returns the
+// next paragraph's top.
+int LayoutParagraphs(TTextContext& ctx, TParagraphs& paras);
 
 // Top of a box's first paragraph: its space above plus the padding in a
 // cell; else 0 when it has space above, else GlobalMargin or 8.

@@ -79,7 +79,7 @@ grep -q '\[  PASSED  \] 1 test' "$dir/log/test" || { cat "$dir/log/test"; echo "
 
 found=
 i=0
-while [ -z "$found" ] && [ $i -lt 150 ]; do
+while [ -z "$found" ] && [ $i -lt 600 ]; do  # ghostscript is slow on a busy machine
   for d in "$home/PDF" /var/spool/cups-pdf/ANONYMOUS "/var/spool/cups-pdf/$user"; do
     [ -d "$d" ] || continue
     # cups-pdf names the file after the job's title ("Quillon, libro.zeb from pag: p").

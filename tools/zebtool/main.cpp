@@ -7,6 +7,7 @@
 #include <nlohmann/json.hpp>
 
 #include "build.h"
+#include "fetch.h"
 #include "copycmds.h"
 #include "formcmds.h"
 #include "textcmds.h"
@@ -25,7 +26,7 @@ int Usage() {
       "uso: zebtool info FILE | objects FILE [KIND] | object FILE ID | text FILE PAGE |\n"
       "             markup FILE PAGE | seq FILE PAGE | extract FILE ID OUT | picture FILE ID |\n"
       "             link FILE LINK | paragraphs FILE PAGE | layout FILE PAGE --width W [--zoom Z] |\n"
-      "             rewrite FILE PAGE | build MANIFEST OUT |\n"
+      "             rewrite FILE PAGE | build MANIFEST OUT | fetch URL OUT |\n"
       "             copy FILE PAGE [--from P --to Q] --format text|rtf|html |\n"
       "             export FILE OUT-FOLDER [--format html|text|rtf] |\n"
       "             submit FILE PAGE BUTTON [--value N=T] [--check N] [--uncheck N] [--select N=I]\n",
@@ -129,6 +130,7 @@ int Run(int argc, char** argv) {
   if (argc < 3) return Usage();
   const std::string cmd = argv[1];
   if (cmd == "build") return argc == 4 ? RunBuild(argv[2], argv[3]) : Usage();
+  if (cmd == "fetch") return argc == 4 ? RunFetch(argv[2], argv[3]) : Usage();
   if (cmd == "copy" || cmd == "export") {
     const int status = argc >= 4 ? RunCopyCommands(argc, argv) : -1;
     return status < 0 ? Usage() : status;

@@ -89,10 +89,9 @@ json ParagraphsJson(TZEBset& doc, const TZEBtesto& page) {
 json LayoutJson(TZEBset& doc, const TZEBtesto& page, int width, int zoom) {
   PageText t(doc, page, width, zoom);
   t.ctx.widest = width;
-  int top = FirstParagraphTop(t.ctx, t.paras.empty() ? nullptr : t.paras.front().get());
+  LayoutParagraphs(t.ctx, t.paras);
   json paras = json::array();
   for (auto& p : t.paras) {
-    top = p->Layout(t.ctx, top);
     json lines = json::array();
     for (const TZEBline& l : p->lines)
       lines.push_back({{"first", l.first}, {"count", l.count}, {"y", l.y}, {"height", l.height},

@@ -21,6 +21,7 @@
 #include "app/lib/boxsink.h"
 #include "document/pathutil.h"
 #include "document/strutil.h"
+#include "network/ui/formsender_qt.h"
 #include "pageobjects/zebbox.h"
 #include "printing/pagesetup.h"
 #include "platform/system.h"
@@ -105,6 +106,7 @@ TMainForm::TMainForm(TMainFormOptions options, QWidget* parent)
   BuildMenus();
   BuildPopupMenu();
   SetUpPrinting();
+  BuildNetworkCommands();
   const std::string bars = settings_.ReadKey(ToolbarKey, "toolbar");
   if (bars != "notfound" && !bars.empty()) restoreState(QByteArray::fromBase64(QByteArray::fromStdString(bars)));
 
@@ -186,6 +188,7 @@ TMainForm::~TMainForm() {
   settings_.WriteKey(ToolbarKey, "toolbar", saveState().toBase64().toStdString());
   recent_.Save(settings_);
   Editor->SetClosing(true);
+  Editor->Forms().sender = nullptr;  // the sender goes before the frame set
   Editor->SetLinkedZEBset(nullptr);
   if (splash_) delete splash_.data();
 }

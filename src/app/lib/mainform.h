@@ -27,6 +27,8 @@ class QSplitter;
 class QToolBar;
 class TFabout;
 class TBoxSink;
+class TFormSender;
+class IFormSender;
 class TPageSetupDialog;
 
 // The status bar: three panels, or one simple panel while a hint is shown.
@@ -131,6 +133,11 @@ public:
   void EditorDoLink(QObject* sender, QObject* obj, TZEBoggetto* aogg);
   void EditorDropFile(const std::vector<std::string>& files);
   void AppShowHint(const QString& hint);
+  // mainform_update.cpp
+  void AutomaticUpdate1Click();
+  void SemiAutomaticUpdate1Click();
+  // What page forms send themselves through (web and e-mail submissions).
+  IFormSender* FormSender();
 
   // ---- Start-up and presentation.
   // Chooses and opens the ebook; run once, when the event loop starts.
@@ -170,7 +177,7 @@ public:
   void CloseMainWindow() override;
   void ShowKeywordSearch() override {}
   void ShowPrintDialog() override { FilePrint(); }
-  void ShowUserDataDialog() override {}
+  void ShowUserDataDialog() override;
   void BusyCursor(bool on) override;
   std::vector<ISeparateWindow*> SeparateWindows() override { return {}; }
   ISeparateWindow* CreateSeparateWindow() override { return nullptr; }
@@ -197,6 +204,10 @@ private:
   void UpdateRecentMenu();
   void SetResizeChecks(bool normal);
   void AttachPopups();
+
+  // mainform_update.cpp
+  void BuildNetworkCommands();
+  void AskUserDataIfNeeded();
 
   // mainform_nav.cpp
   void GoToHistory(int index);
@@ -236,6 +247,7 @@ private:
   IShellDialogs* dialogs_ = nullptr;
   TSettings settings_;
   std::unique_ptr<TLinkDispatcher> dispatcher_;
+  std::unique_ptr<TFormSender> formSender_;
   QPointer<TFabout> splash_;
   QPointer<TZEBbox> popupBox_;
 

@@ -115,6 +115,7 @@ bool TMainForm::OpenEbookFile(const std::string& given) {
   const bool hasUpdate = !update.empty() && update != "http://";
   AutomaticUpdate1->setVisible(hasUpdate);
   SemiAutomaticUpdate1->setVisible(hasUpdate);
+  if (ok) AskUserDataIfNeeded();
   if (!ok || mainZEBset->ZEBFileName() != path) {
     recent_.Remove(path);
     if (mainZEBset->ZEBFileName().empty()) captionBase_ = "Senza titolo";

@@ -87,6 +87,7 @@ void TMainForm::PrintCurrentPage(bool ask, QObject* source) {
   TPrintRequest request;
   request.pages = {page};
   request.options = ReadPrintOptions(settings_);
+  request.options.typedValues = &Editor->Forms().values;
   bool unreachable = false;
   BusyCursor(true);
   const std::string error = PrintPages(*mainZEBset, *PageSetup, request, &unreachable);
