@@ -1,5 +1,6 @@
 // Stored objects and the document around them.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "document/strutil.h"
 #include "document/zebpicture.h"
@@ -218,6 +219,28 @@ TEST(Objects, ExtractionStaysInsideTheTempFolder) {
   EXPECT_TRUE(f.doc->ObjectAt(genLink, 1)->ExtractToFile(f.dir.File("sub\\dir\\x.txt")));
   EXPECT_EQ(ReadAll(f.dir.File("sub/dir/x.txt")), "ciao");
 
+  // The folder is private and its name ends in characters nobody can
+  // predict; a link planted where a file will be extracted is not followed.
+  struct stat st{};
+  ASSERT_EQ(::stat(folder.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0700u);
+  EXPECT_EQ(std::filesystem::path(folder).filename().string().size(), 8u + 1 + 8 + 1 + 6);
+  TZebWriter lw;
+  lw.AddFile("bersaglio.txt", Bytes("dentro"));
+  DocFixture g;
+  ASSERT_TRUE(g.OpenBuilt(lw));
+  WriteBytes(g.dir.File("fuori.txt"), {'o'});
+  std::filesystem::create_symlink(g.dir.File("fuori.txt"), g.doc->TempFolder() + "/bersaglio.txt");
+  std::filesystem::create_symlink(g.dir.File("nessuno.txt"), g.doc->TempFolder() + "/re.txt");
+  const std::string extracted = g.doc->ObjectAt(genLink, 0)->ExtractToTemp();
+  EXPECT_NE(extracted, g.doc->TempFolder() + "/bersaglio.txt");
+  EXPECT_EQ(ReadAll(extracted), "dentro");
+  EXPECT_EQ(ReadAll(g.dir.File("fuori.txt")), "o");
+  EXPECT_FALSE(std::filesystem::exists(g.dir.File("nessuno.txt")));
+  EXPECT_EQ(g.doc->ObjectAt(genLink, 0)->Extract(g.doc->TempFolder() + "/re.txt", TCreateMode::NewOnly),
+            TExtractResult::WriteFailed);
+  EXPECT_FALSE(std::filesystem::exists(g.dir.File("nessuno.txt")));
+
   // Opening another ebook empties the folder; two documents never share one.
   f.doc->NewDocument();
   EXPECT_FALSE(std::filesystem::exists(a));
@@ -307,8 +330,18 @@ TEST(Objects, EbookLinksAndCdFolder) {
   EXPECT_EQ(d.ResolveEbookLink("lumo:sub\\x.zeb|2").path, f.Path("sub/x.zeb"));
   EXPECT_FALSE(d.ResolveEbookLink("http://x").isEbook);
   EXPECT_TRUE(d.ResolveEbookLink("lumo://" + f.Path("GUIDA.ZEB") + "|1").same);
-  EXPECT_TRUE(d.ResolveEbookLink("lumo://guida.zeb|1").same);
+  // Only the full name is this ebook: a relative link to it opens it again.
+  r = d.ResolveEbookLink("lumo://guida.zeb|1");
+  EXPECT_FALSE(r.same);
+  EXPECT_EQ(r.path, f.Path("guida.zeb"));
+  EXPECT_FALSE(d.ResolveEbookLink("lumo:.\\guida.zeb").same);
   EXPECT_TRUE(d.ResolveEbookLink("lumo://|3").same);
+  // The prefix is the exact "lumo:".
+  for (const char* upper : {"LUMO://guida.zeb|1", "Lumo:guida.zeb", "lUMO://|2"}) {
+    SCOPED_TRACE(upper);
+    EXPECT_FALSE(d.ResolveEbookLink(upper).isEbook);
+    EXPECT_EQ(d.ResolveEbookLink(upper).path, "");
+  }
   EXPECT_EQ(d.ResolveEbookLink("lumo://C:\\libri\\x.zeb|1").path, "/libri/x.zeb");
 
   // The CD folder: asked only when unknown and the caller allows it.
@@ -387,12 +420,42 @@ TEST(Objects, DeleteOnCloseRemovesEvenReadOnlyFile) {
   TZebWriter w;
   w.SetProperty("delonex", "1");
   w.AddPage("a", "<Z S0 >a");
+  f.doc->SetDeleteOnCloseAllowed(true);
   ASSERT_TRUE(f.OpenBuilt(w, "temporaneo.zeb"));
   std::filesystem::permissions(f.Path("temporaneo.zeb"), std::filesystem::perms::owner_read);
   TZebWriter other;
   ASSERT_TRUE(f.OpenBuilt(other, "altro.zeb"));
   EXPECT_FALSE(std::filesystem::exists(f.Path("temporaneo.zeb")));
   EXPECT_TRUE(std::filesystem::exists(f.Path("altro.zeb")));
+}
+
+TEST(Objects, DeleteOnCloseSparesDamagedFilesAndInspection) {
+  DocFixture f;
+  f.doc->SetDeleteOnCloseAllowed(true);
+  TZebWriter w;
+  w.SetProperty("delonex", "1");
+  w.AddPage("a", "<Z S0 >a");
+  std::vector<uint8_t> bytes = w.Build();
+  // The properties load, then a page record runs past the end: refused.
+  const int32_t recOff = GetI32(bytes.data() + 1978);
+  PutI32(bytes.data() + 2306 + recOff + 185, 0x7FFFFFF0);
+  WriteBytes(f.Path("danneggiato.zeb"), bytes);
+  EXPECT_FALSE(f.doc->Open(f.Path("danneggiato.zeb")));
+  TZebWriter other;
+  ASSERT_TRUE(f.OpenBuilt(other, "altro.zeb"));
+  EXPECT_TRUE(std::filesystem::exists(f.Path("danneggiato.zeb")));
+
+  // Documents not opened by the reader never delete: zebtool inspects.
+  w.Save(f.Path("temporaneo.zeb"));
+  for (const char* cmd : {"info", "objects"}) {
+    ToolResult r = RunZebtool({cmd, f.Path("temporaneo.zeb")});
+    EXPECT_EQ(r.status, 0) << r.err;
+  }
+  {
+    TZEBset plain(TServices{&f.sink, &f.settings, &f.system});
+    ASSERT_TRUE(plain.Open(f.Path("temporaneo.zeb")));
+  }
+  EXPECT_TRUE(std::filesystem::exists(f.Path("temporaneo.zeb")));
 }
 
 }  // namespace

@@ -458,6 +458,20 @@ TEST(ShellLinks, LumoLinksToThisAndAnotherEbook) {
   f.host.log.clear();
   f.Follow("lumo://libro.zeb|");  // another ebook and no page: its cover
   EXPECT_EQ(f.host.log, (std::vector<std::string>{"open:" + f.Path(), "layout:1"}));
+  // A relative link to the open ebook opens it again.
+  f.host.log.clear();
+  f.Follow("lumo://libro.zeb|3");
+  EXPECT_EQ(f.host.log, (std::vector<std::string>{"open:" + f.Path(), "layout:3"}));
+  // ".." is resolved by text: a/x/y need not exist for a/x/y/../../d.zeb.
+  std::filesystem::create_directories(f.dir.path / "a");
+  std::filesystem::copy_file(f.Path("libro2.zeb"), f.dir.path / "a" / "d.zeb");
+  f.host.log.clear();
+  f.Follow("lumo://a\\x\\y\\..\\..\\d.zeb|1");
+  EXPECT_EQ(f.host.log, (std::vector<std::string>{"open:" + f.Path("a/d.zeb"), "layout:1"}));
+  f.host.log.clear();
+  f.Follow("lumo://" + f.Path("a/d.zeb") + "|2");
+  EXPECT_EQ(f.host.log, (std::vector<std::string>{"page:2"}));
+  ASSERT_TRUE(f.doc->Open(f.Path()));
   // Not a lumo link: the prefix is compared as written.
   f.Follow("LUMO://x.zeb");
   ASSERT_EQ(f.shell.calls.size(), 1u);

@@ -45,7 +45,7 @@ void UpgradeRecord(TZEBoggetto& o, int recSize, int32_t rev) {
       uint8_t st = r.Byte(4);
       if (st < 5 || st > 8) {
         std::string target = r.Str(5, 127);
-        if (str::StartsWithNoCase(target, "lumo:")) r.SetByte(4, 6);
+        if (str::StartsWith(target, "lumo:")) r.SetByte(4, 6);
         else if (str::StartsWithNoCase(target, "http:")) r.SetByte(4, 7);
         else if (str::StartsWithNoCase(target, "mailto:")) r.SetByte(4, 8);
       }

@@ -209,6 +209,20 @@ std::string HtmlEscape(std::string_view s) {
   return out;
 }
 
+std::string MarkupEscape(std::string_view s) {
+  std::string out;
+  out.reserve(s.size());
+  for (char c : s) {
+    switch (c) {
+      case '&': out += "&#38;"; break;
+      case '<': out += "&lt;"; break;
+      case '>': out += "&gt;"; break;
+      default: out += c;
+    }
+  }
+  return out;
+}
+
 unsigned char DecodeEntityAt(std::string_view s, size_t& consumed) {
   if (s.empty()) {
     consumed = 0;

@@ -14,6 +14,7 @@ namespace str {
 std::string Lower(std::string_view s);
 std::string Upper(std::string_view s);
 bool StartsWithNoCase(std::string_view s, std::string_view prefix);
+inline bool StartsWith(std::string_view s, std::string_view prefix) { return s.substr(0, prefix.size()) == prefix; }
 bool EqualsNoCase(std::string_view a, std::string_view b);
 
 // Decimal text with a default for missing or non-numeric text (optional sign, no trailing junk).
@@ -35,6 +36,8 @@ std::string IniUnescape(std::string_view text, std::string_view section = "\xA7"
 
 // HTML escaping of &, <, > and the double quote.
 std::string HtmlEscape(std::string_view s);
+// Plain text made safe to stand in page markup.
+std::string MarkupEscape(std::string_view s);
 
 // Decodes one character reference at s[0] == '&'. Returns the decoded byte and
 // sets `consumed` to the number of bytes taken. Rules: "&#" + up to three digits

@@ -6,6 +6,7 @@
 #include <fstream>
 
 #include "document/pathutil.h"
+#include "document/recordformat.h"
 #include "document/strutil.h"
 #include "document/zebpicture.h"
 #include "document/zebobject_extra.h"
@@ -17,7 +18,6 @@ namespace fs = std::filesystem;
 
 
 namespace {
-std::atomic<int> g_untitled{0};
 
 struct NameField {
   int off = -1, len = 0;
@@ -77,7 +77,7 @@ TZEBoggetto::~TZEBoggetto() {
   if (kind_ == immagine) {
     doc_->Images().CacheRemove(this);
   } else if (kind_ == immagineNew) {
-    for (int off : {0, 9})
+    for (int off : {fld::pictureRef::Picture, fld::pictureRef::HoverPicture})
       if (TZEBoggetto* p = doc_->ObjectAt(immagine, rec_.I32(off)); p && p != this) doc_->Images().CacheRemove(p);
   }
 }
@@ -122,7 +122,7 @@ void TZEBoggetto::Clear() {
   switch (kind_) {
     case testoHtml: {
       SetState(3);
-      SetName("Senza titolo " + std::to_string(++g_untitled));
+      SetName("Senza titolo " + std::to_string(doc_ ? doc_->NextUntitledNumber() : 1));
       bool d = doc_ != nullptr;
       rec_.SetI32(89, d ? doc_->HeaderI32(hdr::TextColour) : 0);
       rec_.SetI32(93, d ? doc_->HeaderI32(hdr::LinkColour) : 0xFF0000);
@@ -172,9 +172,9 @@ void TZEBoggetto::InitNew() {
 
 void TZEBoggetto::StampRevision(int32_t rev) {
   switch (kind_) {
-    case testoHtml: rec_.SetI32(196, rev); break;
-    case zipLink: case genLink: rec_.SetI32(89, rev); break;
-    case immagine: case mappaClic: rec_.SetI32(77, rev); break;
+    case testoHtml: rec_.SetI32(fld::page::Revision, rev); break;
+    case zipLink: case genLink: rec_.SetI32(fld::file::Revision, rev); break;
+    case immagine: case mappaClic: rec_.SetI32(fld::picture::Revision, rev); break;
     default: break;
   }
 }
@@ -204,9 +204,9 @@ void TZEBoggetto::SetName(std::string_view name) {
 
 std::string TZEBoggetto::FileName() const {
   switch (kind_) {
-    case genLink: return rec_.Str(5, 78);
-    case immagine: return rec_.Str(94, 75);
-    case programma: return rec_.Str(81, 75);
+    case genLink: return rec_.Str(fld::file::Name, fld::file::NameLen);
+    case immagine: return rec_.Str(fld::picture::FileName, fld::picture::FileNameLen);
+    case programma: return rec_.Str(fld::program::FileName, fld::program::FileNameLen);
     default: return {};
   }
 }
@@ -217,8 +217,13 @@ std::string TZEBoggetto::ReadPayload(const TPayload& p, bool* ok) const {
   if (ok) *ok = true;
   if (p.mem) return *p.mem;
   if (p.filePos < 0 || p.size == 0) return {};
+  // The size comes from the file: nothing is allocated for bytes it does not hold.
+  if (!doc_ || !doc_->CanRead(p.filePos, p.size)) {
+    if (ok) *ok = false;
+    return {};
+  }
   std::string out(p.size, '\0');
-  if (!doc_ || !doc_->ReadFile(p.filePos, out.data(), out.size())) {
+  if (!doc_->ReadFile(p.filePos, out.data(), out.size())) {
     if (ok) *ok = false;
     return {};
   }
@@ -345,15 +350,15 @@ bool TZEBoggetto::SetProperty(std::string_view name, std::string_view value) {
 TZEBpicture* TZEBoggetto::Picture() {
   if (kind_ == immagineNew) {
     if (extra_ && extra_->ownPicture) return extra_->ownPicture.get();
-    TZEBoggetto* img = doc_ ? doc_->ObjectAt(immagine, rec_.I32(0)) : nullptr;
+    TZEBoggetto* img = doc_ ? doc_->ObjectAt(immagine, rec_.I32(fld::pictureRef::Picture)) : nullptr;
     return img && img != this ? img->Picture() : nullptr;
   }
   if (kind_ != immagine || !doc_) return nullptr;
   if (TZEBpicture* p = doc_->Images().CachedPicture(this)) return p;
   auto pic = std::make_unique<TZEBpicture>();
   pic->SetImageNameL(ExtractToTemp());
-  rec_.SetI16(85, static_cast<int16_t>(std::min(pic->Width(), 32767)));
-  rec_.SetI16(87, static_cast<int16_t>(std::min(pic->Height(), 32767)));
+  rec_.SetI16(fld::picture::Width, static_cast<int16_t>(std::min(pic->Width(), 32767)));
+  rec_.SetI16(fld::picture::Height, static_cast<int16_t>(std::min(pic->Height(), 32767)));
   TZEBpicture* raw = pic.get();
   doc_->Images().CacheAdd(this, std::move(pic));
   return raw;
@@ -383,18 +388,6 @@ bool TZEBoggetto::HasView() const {
     case inputDin: return s == 2 || s == 6 || s == 7 || s == 11 || s == 12;
     default: return false;
   }
-}
-
-TObjectView* TZEBoggetto::CreateView(void* page) {
-  IViewFactory* f = doc_ ? doc_->ViewFactory() : nullptr;
-  view_ = f ? f->CreateView(*this, page) : nullptr;
-  return view_;
-}
-
-TObjectView* TZEBoggetto::CreatePrintView(void* owner) {
-  IViewFactory* f = doc_ ? doc_->ViewFactory() : nullptr;
-  printView_ = f ? f->CreatePrintView(*this, owner) : nullptr;
-  return printView_;
 }
 
 TZEBtesto* TZEBoggetto::ContainerText() const { return extra_ ? extra_->containerText : nullptr; }

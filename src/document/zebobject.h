@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "document/privatefile.h"
 #include "document/zebrecord.h"
 #include "document/zebtypes.h"
 
@@ -16,21 +17,7 @@ class TZEBtesto;
 class TZEBpicture;
 class TZEBoggetto;
 
-// Views built from an object live in the display layers; the store only
-// keeps borrowed pointers to them.
-class TObjectView {
-public:
-  virtual ~TObjectView() = default;
-};
-
-// Makes the views of stored objects; installed on a document by the display
-// layer. `page` and `owner` are the display layer's own objects.
-class IViewFactory {
-public:
-  virtual ~IViewFactory() = default;
-  virtual TObjectView* CreateView(TZEBoggetto& obj, void* page) = 0;
-  virtual TObjectView* CreatePrintView(TZEBoggetto& obj, void* owner) = 0;
-};
+enum class TExtractResult { Ok, ReadFailed, WriteFailed };
 
 // Kinds whose objects a text references as its own, numbered in order of
 // first reference (container ids 0x6F000000 + n of its display copy).
@@ -90,6 +77,8 @@ public:
   std::string GetProperty(std::string_view name);
   bool SetProperty(std::string_view name, std::string_view value);
 
+  // Writes the embedded file to `target`; ExtractToFile replaces what is there.
+  TExtractResult Extract(const std::string& target, TCreateMode mode) const;
   bool ExtractToFile(const std::string& target) const;
   std::string ExtractToTemp();
   const std::string& ExternalFile() const;
@@ -103,17 +92,8 @@ public:
   TObjId ContainerId(TZEBtesto* text);
   TZEBtesto* ContainerText() const;
 
-  // Display seams: views are created by the display layers and only borrowed here.
   // Whether a page shows this object through a control of its own.
   bool HasView() const;
-  // The view of this object on a page (null when its kind has none, or when no
-  // display layer is installed); the page owns it.
-  TObjectView* CreateView(void* page);
-  TObjectView* CreatePrintView(void* owner);
-  TObjectView* View() const { return view_; }
-  void SetView(TObjectView* v) { view_ = v; }
-  TObjectView* PrintView() const { return printView_; }
-  void SetPrintView(TObjectView* v) { printView_ = v; }
   void* FrameSet() const;
   void SetFrameSet(void* fs);
 
@@ -129,7 +109,6 @@ public:
   TPayload& MainRef() { return main_; }
   TPayload& AttrRef() { return attr_; }
   bool needsInit = false;  // old record without usable payload
-  friend class TZEBset;
 
 protected:
   struct Extra;
@@ -138,6 +117,7 @@ protected:
   std::string ComputedName() const;
   std::string DescriptionRaw() const;
   std::string ReadPayload(const TPayload& p, bool* ok) const;
+  TExtractResult CopyPayload(TFileWriter& out) const;
   void BuildPropertyList();
 
   TZEBset* doc_;
@@ -147,8 +127,6 @@ protected:
   int32_t containerRef_ = -1;
   uint8_t kind_;
   bool stored_ = false;
-  TObjectView* view_ = nullptr;
-  TObjectView* printView_ = nullptr;
   std::unique_ptr<Extra> extra_;
 };
 
@@ -182,5 +160,4 @@ private:
   std::unique_ptr<TZEBtesto> header_, footer_;
   std::vector<TZEBoggetto*> embedded_;
   std::vector<std::unique_ptr<TZEBoggetto>> ownedEmbedded_;
-  friend class TZEBoggetto;
 };

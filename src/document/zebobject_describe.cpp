@@ -1,5 +1,6 @@
 // Names computed from other objects and the hint texts of links.
 #include "document/pathutil.h"
+#include "document/recordformat.h"
 #include "document/strutil.h"
 #include "document/zebobject.h"
 #include "document/zebset.h"
@@ -7,33 +8,40 @@
 namespace {
 // Names and descriptions may follow references to other objects; a damaged
 // file can make such references form a loop, so the chain is cut short.
-thread_local int g_followDepth = 0;
+// The depth is the document's: objects only refer to objects of their own.
 struct FollowGuard {
+  int* depth;
   bool ok;
-  FollowGuard() : ok(++g_followDepth <= 8) {}
-  ~FollowGuard() { --g_followDepth; }
+  explicit FollowGuard(const TZEBset* doc) : depth(doc ? &doc->FollowDepth() : nullptr), ok(!depth || ++*depth <= 8) {}
+  ~FollowGuard() {
+    if (depth) --*depth;
+  }
 };
 }  // namespace
 
 std::string TZEBoggetto::ComputedName() const {
   auto nameOf = [this](int off) {
-    FollowGuard guard;
+    FollowGuard guard(doc_);
     TZEBoggetto* o = doc_ ? doc_->ObjectById(rec_.I32(off)) : nullptr;
     return guard.ok && o && o != this ? o->Name() : std::string();
   };
   const uint8_t s = State();
   if (kind_ == speclink) {
-    switch (s) {
-      case 1: return rec_.Byte(18) == 6 ? "--" : nameOf(13);
-      case 2: return "Chiudi finestra: " + rec_.Str(19, 44);
-      case 3: return "finestra parole chiave";
-      case 4: return "pagina precedente";
-      case 5: return "pagina successiva";
-      case 6: return "Auto import";
-      case 7: return "Aggiungi nel carrello della spesa: ";
-      case 8: return "Stampa la corrente cornice/frame/finestra.";
-      case 9: return "Stampa la cornice/frame: " + rec_.Str(19, 44);
-      case 10: return "Collegamento \"plugin\": ";
+    using A = TSpecAction;
+    const std::string window = rec_.Str(fld::special::WindowName, fld::special::WindowNameLen);
+    switch (static_cast<A>(s)) {
+      case A::GoTo:
+        return rec_.Byte(fld::special::TargetMode) == uint8_t(TSpecTarget::Anchor) ? "--"
+                                                                                    : nameOf(fld::special::Target);
+      case A::CloseWindow: return "Chiudi finestra: " + window;
+      case A::Keywords: return "finestra parole chiave";
+      case A::PreviousPage: return "pagina precedente";
+      case A::NextPage: return "pagina successiva";
+      case A::AutoImport: return "Auto import";
+      case A::AddToCart: return "Aggiungi nel carrello della spesa: ";
+      case A::PrintCurrent: return "Stampa la corrente cornice/frame/finestra.";
+      case A::PrintFrame: return "Stampa la cornice/frame: " + window;
+      case A::Plugin: return "Collegamento \"plugin\": ";
       default: return {};
     }
   }
@@ -45,12 +53,12 @@ std::string TZEBoggetto::ComputedName() const {
   switch (s) {
     case 10: return str::DecodeEntities(MainPayload());
     case 11: case 12: return AttributeText().substr(0, 400);
-    case 13: return nameOf(5);
-    case 14: return "Ancora: a" + std::to_string(rec_.I32(5));
-    case 21: case 22: case 23: case 24: return std::string(captions[s - 21]) + " " + nameOf(5);
+    case 13: return nameOf(fld::shortRef::Reference);
+    case 14: return "Ancora: a" + std::to_string(rec_.I32(fld::shortRef::Reference));
+    case 21: case 22: case 23: case 24: return std::string(captions[s - 21]) + " " + nameOf(fld::shortRef::Reference);
     case 25: case 26: return captions[s - 21];
     case 27: case 28:
-      return HasMainPayload() ? MainPayload() : "File #" + std::to_string(rec_.I32(5));
+      return HasMainPayload() ? MainPayload() : "File #" + std::to_string(rec_.I32(fld::shortRef::Reference));
     default: return {};
   }
 }
@@ -62,7 +70,7 @@ std::string TZEBoggetto::DescriptionRaw() const {
     case testoHtml: return twice(Name(), "Collegamento a: ", Name());
     case internetLink: {
       std::string t = Name();
-      if (str::StartsWithNoCase(t, "lumo:") && doc_) {
+      if (str::StartsWith(t, "lumo:") && doc_) {
         TEbookLink l = doc_->ResolveEbookLink(t, 0);
         std::string title;
         if (l.same) {
@@ -81,27 +89,29 @@ std::string TZEBoggetto::DescriptionRaw() const {
     case immagine: return Name();
     case speclink: {
       std::string p = MainPayload();
-      switch (State()) {
-        case 1: {
-          FollowGuard guard;
-          TZEBoggetto* o = doc_ ? doc_->ObjectById(rec_.I32(13)) : nullptr;
+      using A = TSpecAction;
+      switch (static_cast<A>(State())) {
+        case A::GoTo: {
+          FollowGuard guard(doc_);
+          TZEBoggetto* o = doc_ ? doc_->ObjectById(rec_.I32(fld::special::Target)) : nullptr;
           return guard.ok && o && o != this ? o->Description() : std::string();
         }
-        case 3: return "Parole chiave|Collegamento a: finestra parole chiave";
-        case 4: return "pagina precedente|Collegamento a: pagina precedente";
-        case 5: return "pagina successiva|Collegamento a: pagina successiva";
-        case 6: return p.empty() ? "Auto import" : p + "|Auto import:" + p;
-        case 7: {
+        case A::Keywords: return "Parole chiave|Collegamento a: finestra parole chiave";
+        case A::PreviousPage: return "pagina precedente|Collegamento a: pagina precedente";
+        case A::NextPage: return "pagina successiva|Collegamento a: pagina successiva";
+        case A::AutoImport: return p.empty() ? "Auto import" : p + "|Auto import:" + p;
+        case A::AddToCart: {
           std::string s = "Aggiungi nel carrello della spesa: " + p;
           return s + "|" + s;
         }
-        case 8: return "Stampa la corrente cornice/frame/finestra.|Stampa la corrente cornice/frame/finestra.";
-        case 9: {
-          std::string f = rec_.Str(19, 44);
+        case A::PrintCurrent:
+          return "Stampa la corrente cornice/frame/finestra.|Stampa la corrente cornice/frame/finestra.";
+        case A::PrintFrame: {
+          std::string f = rec_.Str(fld::special::WindowName, fld::special::WindowNameLen);
           if (str::EqualsNoCase(f, "_showprint")) return "Stampa la cornice/frame: ";
           return "Stampa la cornice/frame: " + f + "|Stampa la cornice/frame: " + f;
         }
-        case 10: {
+        case A::Plugin: {
           size_t at = p.find("$$mavo-heads$$");
           if (at != std::string::npos) p.erase(at, 14);
           std::string s = "Collegamento \"plugin\": " + p;
@@ -111,7 +121,7 @@ std::string TZEBoggetto::DescriptionRaw() const {
       }
     }
     case shortObj:
-      if (State() == 10 && rec_.Byte(17) != 0) return str::DecodeEntities(MainPayload());
+      if (State() == 10 && rec_.Byte(fld::shortRef::ShowText) != 0) return str::DecodeEntities(MainPayload());
       return {};
     case custom: return Name() + "|Custom  " + Name();
     default: return {};

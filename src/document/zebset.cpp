@@ -9,19 +9,17 @@
 #include <unistd.h>
 
 #include "document/pathutil.h"
+#include "document/recordformat.h"
 #include "document/strutil.h"
 #include "document/zebfile.h"
 #include "document/zebpicture.h"
 
 namespace fs = std::filesystem;
 
-namespace {
-
-std::atomic<uint32_t> g_instances{0};
-
-}  // namespace
-
-TZEBset::TZEBset(TServices services) : services_(services), instanceId_(++g_instances) {
+// The instance number only tells live documents' folders apart at a glance;
+// the folder itself is made unique by the system.
+TZEBset::TZEBset(TServices services)
+    : services_(services), instanceId_(static_cast<uint32_t>(reinterpret_cast<uintptr_t>(this) >> 4)) {
   NewDocument();
 }
 
@@ -74,7 +72,7 @@ TZEBtesto* TZEBset::Page(int index) const {
 TZEBoggetto* TZEBset::PageFrameLayout(int page) const {
   TZEBoggetto* p = ObjectAt(testoHtml, page);
   if (!p) return nullptr;
-  return ObjectAt(mappaFrame, p->Rec().I32(81));
+  return ObjectAt(mappaFrame, p->Rec().I32(fld::page::FrameMap));
 }
 
 std::unique_ptr<TZEBoggetto> TZEBset::NewObject(int kind) {
@@ -107,7 +105,10 @@ void TZEBset::ClearTables() {
 
 void TZEBset::Clear() {
   bool delonex = false;
-  if (TZEBoggetto* p = DocumentProperties(false)) delonex = p->GetProperty("delonex") == "1";
+  if (deleteOnCloseAllowed_ && openedWhole_)
+    if (TZEBoggetto* p = DocumentProperties(false)) delonex = p->GetProperty("delonex") == "1";
+  openedWhole_ = false;
+  readFailed_ = false;
   globalMargin_ = -1;
   globalMarginRead_ = false;
   fontCharSet_ = 255;
@@ -202,7 +203,7 @@ TZEBoggetto* TZEBset::DocumentProperties(bool create) {
   if (!create) return nullptr;
   auto n = NewObject(dbloc);
   n->InitNew();
-  n->Rec().SetByte(46, 1);
+  n->Rec().SetByte(fld::props::Role, fld::props::DocumentProperties);
   o = Store(std::move(n));
   PutI32(header_.data() + hdr::Properties, o->Id());
   return o;
@@ -314,7 +315,26 @@ TZEBoggetto* TZEBset::FindFrameInOtherViews(const std::string& name, IDocumentVi
 // ---------------------------------------------------------------- file access
 
 bool TZEBset::ReadFile(int64_t pos, void* buf, size_t n) const {
-  return file_ && file_->ReadAt(pos, buf, n);
+  if (!file_) return false;
+  if (file_->ReadAt(pos, buf, n)) return true;
+  NoteReadFailure();
+  return false;
+}
+
+bool TZEBset::CanRead(int64_t pos, int64_t n) const {
+  if (!file_) return false;
+  if (pos >= 0 && n >= 0 && pos <= FileSize() - n) return true;
+  NoteReadFailure();
+  return false;
+}
+
+void TZEBset::NoteReadFailure() const {
+  if (readFailed_) return;
+  readFailed_ = true;
+  if (OnReadFailure)
+    OnReadFailure(fileName_);
+  else if (services_.messages)
+    services_.messages->Message(TMsgKind::Error, ReadErrorText(fileName_));
 }
 
 int64_t TZEBset::FileSize() const { return file_ ? file_->Size() : 0; }

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -113,19 +114,32 @@ public:
   TImageCache& Images() { return images_; }
   int UndoDeep = 0;
 
-  void SetViewFactory(IViewFactory* f) { viewFactory_ = f; }
-  IViewFactory* ViewFactory() const { return viewFactory_; }
-
   std::function<void(TZEBset&)> OnBeforeNew, OnAfterNew;
   TZEBset* WrapperSet = nullptr;
   bool Modified() const { return modified_; }
   void SetModified() { modified_ = true; }
 
   TServices& Services() { return services_; }
+  // Numbers the titles of new pages ("Senza titolo 1", "Senza titolo 2", ...).
+  int NextUntitledNumber() { return ++untitled_; }
+  // How deep names and descriptions are following references right now.
+  int& FollowDepth() const { return followDepth_; }
   bool Say(TMsgKind kind, const std::string& text);
 
   // Payload access for objects whose payload stays in the file.
   bool ReadFile(int64_t pos, void* buf, size_t n) const;
+  // Payloads are read on demand: when the file shrinks or becomes unreadable
+  // while open, a read fails. The first failure per opened file goes to
+  // OnReadFailure (with the file name) or, without one, to the messages.
+  bool ReadFailed() const { return readFailed_; }
+  // Whether the open file still holds n bytes at pos; a failed read when not.
+  bool CanRead(int64_t pos, int64_t n) const;
+  std::function<void(const std::string& fileName)> OnReadFailure;
+  static std::string ReadErrorText(const std::string& fileName) { return "Errore nella lettura file: " + fileName; }
+
+  // Only a reader closing an ebook it opened completely honours "delonex";
+  // tools and half-loaded files never delete anything.
+  void SetDeleteOnCloseAllowed(bool allowed) { deleteOnCloseAllowed_ = allowed; }
   int64_t FileSize() const;
   bool HasFile() const { return file_ != nullptr; }
 
@@ -144,9 +158,9 @@ private:
   void MakeDefaultStyles();
   void ClearTables();
   void DeleteTempFiles();
+  void NoteReadFailure() const;
 
   TServices services_;
-  IViewFactory* viewFactory_ = nullptr;
   std::array<uint8_t, HeaderSize> header_{};
   std::array<std::vector<std::unique_ptr<TZEBoggetto>>, KindCount> tables_;
   std::unique_ptr<uint8_t[]> records_;  // the record block of the open file
@@ -158,6 +172,12 @@ private:
   TZEBoggetto* defStyle_ = nullptr;
   TZEBoggetto* defTableStyle_ = nullptr;
   bool modified_ = false;
+  bool openedWhole_ = false;
+  bool deleteOnCloseAllowed_ = false;
+  mutable bool readFailed_ = false;
+  mutable int followDepth_ = 0;
+  int untitled_ = 0;
+  std::mt19937 rng_{std::random_device{}()};
   int globalMargin_ = -1;
   bool globalMarginRead_ = false;
   std::string expPrefix_;

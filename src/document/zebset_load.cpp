@@ -72,8 +72,9 @@ bool TZEBset::Open(const std::string& path) {
   if (OnAfterNew) OnAfterNew(*this);
   if (r == LoadResult::Refused) {
     NewDocument();
-    Say(TMsgKind::Information, "Errore nella lettura file: " + path);
+    Say(TMsgKind::Information, ReadErrorText(path));
   }
+  openedWhole_ = r == LoadResult::Ok;
   if (services_.messages) services_.messages->BusyCursor(false);
   modified_ = false;
   return r != LoadResult::Refused;
@@ -205,7 +206,7 @@ void TZEBset::LoadObject(int kind, int32_t index, const uint8_t* rec, int recSiz
   const TRecord& r = o->Rec();
   if (f.mainSizeOff >= 0 && !o->IsDeleted()) {
     int64_t size = f.mainSize16 ? r.I16(f.mainSizeOff) : r.I32(f.mainSizeOff);
-    if (kind == tabellaHtml && r.I32(81) == 0) size = 0;
+    if (kind == tabellaHtml && r.I32(fld::table::HasMain) == 0) size = 0;
     int32_t rel = r.I32(0);
     if (kind == multiMedia && rel == -1) rel = 0;
     int64_t pos = blobBase + rel;
@@ -216,6 +217,11 @@ void TZEBset::LoadObject(int kind, int32_t index, const uint8_t* rec, int recSiz
       o->MainRef().size = static_cast<uint32_t>(size);
     } else if (size > 0 && kind == testoHtml && recSize <= 242) {
       o->needsInit = true;
+    } else if (size > 0 && pos >= fileSize) {
+      // The file was cut short: the payload is kept where it should be, so
+      // that reading it fails and says so instead of showing nothing.
+      o->MainRef().filePos = pos;
+      o->MainRef().size = static_cast<uint32_t>(size);
     }
   }
   if (f.attrPosOff >= 0) {
@@ -229,12 +235,14 @@ void TZEBset::LoadObject(int kind, int32_t index, const uint8_t* rec, int recSiz
     }
   }
   // The extended picture reference keeps 20 bytes of its layout in the record.
-  if (kind == immagineNew && r.Byte(13) > 253 && o->AttrRef().Present()) {
+  if (kind == immagineNew && r.Byte(fld::pictureRef::Placement) >= fld::pictureRef::FirstAbsolutePlacement &&
+      o->AttrRef().Present()) {
     std::string attr = o->AttrPayload();
-    if (attr.size() >= 24 && GetI32(reinterpret_cast<const uint8_t*>(attr.data())) == 20) {
-      std::memcpy(o->Rec().Own() + 556, attr.data() + 4, 20);
+    constexpr int n = fld::pictureRef::ExtendedSize;
+    if (attr.size() >= 4 + n && GetI32(reinterpret_cast<const uint8_t*>(attr.data())) == n) {
+      std::memcpy(o->Rec().Own() + fld::pictureRef::Extended, attr.data() + 4, n);
       std::string rest(4, '\0');
-      rest += attr.substr(24);
+      rest += attr.substr(4 + n);
       o->SetAttrPayload(std::move(rest));
     }
   }
@@ -247,12 +255,12 @@ void TZEBset::ConvertVersion1() {
       if (!o || o->IsDeleted()) continue;
       TObjId oldId = o->Id();
       int32_t oldIndex = o->Index();
-      o->kind_ = static_cast<uint8_t>(to);
+      o->SetKind(to);
       o->Place(static_cast<int32_t>(tables_[to].size()));
       if (from == mappaClic) {
-        o->Rec().SetI32(662, oldIndex);
-        o->Rec().SetByte(666, 0);
-        o->Rec().SetI32(77, Revision() - 1);
+        o->Rec().SetI32(fld::picture::OldIndex, oldIndex);
+        o->Rec().SetByte(fld::picture::OldFlag, 0);
+        o->Rec().SetI32(fld::picture::Revision, Revision() - 1);
       }
       oldIds_.push_back(oldId);
       newIds_.push_back(o->Id());

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include "document/pathutil.h"
+#include "document/privatefile.h"
 #include "document/strutil.h"
 #include "document/zebfile.h"
 #include "document/zebset.h"
@@ -20,22 +21,23 @@ std::string TZEBset::TempFolder() {
   uint32_t owner = services_.system ? services_.system->MainWindowHandle() : 0;
   if (owner == 0) owner = static_cast<uint32_t>(::getpid());
   char name[32];
-  std::snprintf(name, sizeof name, "%08X_%08X", owner, instanceId_);
-  tempFolder_ = base + "/" + name;
-  std::error_code ec;
-  fs::remove_all(tempFolder_, ec);
-  fs::create_directories(tempFolder_, ec);
+  std::snprintf(name, sizeof name, "%08X_%08X_", owner, instanceId_);
+  // A name nobody can guess, made by us: a folder someone else made first
+  // (or a link planted in its place) is never used or deleted.
+  tempFolder_ = MakePrivateFolder(base, name);
   return tempFolder_;
 }
 
 std::string TZEBset::UniqueTempFile(const std::string& fileName) {
-  static std::mt19937 rng(std::random_device{}());
   const std::string folder = TempFolder();
+  if (folder.empty()) return {};
   std::string candidate = folder + "/" + str::SanitizeFileName(fileName);
   std::error_code ec;
-  for (int tries = 0; fs::exists(candidate, ec) && tries < 10000; ++tries) {
+  // A link counts as taken, even one that points nowhere.
+  auto taken = [&ec](const std::string& p) { return fs::exists(fs::symlink_status(p, ec)); };
+  for (int tries = 0; taken(candidate) && tries < 10000; ++tries) {
     char part[16];
-    std::snprintf(part, sizeof part, "re%03X%03X", unsigned(rng() % 4096), unsigned(rng() % 4096));
+    std::snprintf(part, sizeof part, "re%03X%03X", unsigned(rng_() % 4096), unsigned(rng_() % 4096));
     candidate = folder + "/" + part + ExtensionOf(candidate);
   }
   return candidate;
@@ -75,9 +77,11 @@ std::string TZEBset::ResolveCdDrive(const std::string& path, bool mayAsk) {
 
 TEbookLink TZEBset::ResolveEbookLink(const std::string& link, int page) {
   TEbookLink r;
-  if (!str::StartsWithNoCase(link, "lumo:")) return r;
+  // The prefix is compared as written, as link dispatch does: "LUMO://" is
+  // an address for the desktop.
+  if (!str::StartsWith(link, "lumo:")) return r;
   r.isEbook = true;
-  size_t start = str::StartsWithNoCase(link, "lumo://") ? 7 : 5;
+  size_t start = str::StartsWith(link, "lumo://") ? 7 : 5;
   size_t bar = link.find('|', start);
   std::string file = link.substr(start, bar == std::string::npos ? std::string::npos : bar - start);
   if (str::StartsWithNoCase(file, "cddrive:")) {
@@ -86,13 +90,12 @@ TEbookLink TZEBset::ResolveEbookLink(const std::string& link, int page) {
     if (!file.empty()) file = fs::absolute(file, ec).lexically_normal().string();
   }
   std::string native = NativePath(file);
-  // A link without a file names this ebook.
+  // Only the open ebook's own full name (or no file at all) is this ebook: a
+  // relative link to it opens it again.
   r.same = file.empty() || str::EqualsNoCase(native, fileName_);
   if (!r.same && !HasRoot(file) && !fileName_.empty()) {
     std::string folder = FolderOf(fileName_);
     native = (folder.empty() ? native : folder + "/" + native);
-    r.same = str::EqualsNoCase(fs::path(native).lexically_normal().string(),
-                               fs::path(fileName_).lexically_normal().string());
   }
   r.path = r.same ? fileName_ : native;
   if (bar == std::string::npos) {

@@ -2,6 +2,7 @@
 #include <algorithm>
 
 #include "document/plaintext.h"
+#include "document/recordformat.h"
 #include "document/strutil.h"
 #include "document/zebobject.h"
 #include "document/zebset.h"
@@ -66,20 +67,20 @@ std::string TZEBtesto::PlainText(bool lowerCase) const {
       fold = &ascii;
     }
   }
-  return PlainTextOf(MainPayload(), rec_.Byte(195) == 1, fold);
+  return PlainTextOf(MainPayload(), rec_.Byte(fld::page::Format) == fld::page::OldFormat, fold);
 }
 
 // The neighbour in the page's sequence: the page at position p + step if there
 // is one, else the nearest position on that side; the page itself when none.
 TZEBtesto* TZEBtesto::SequenceNeighbour(int step) {
-  const int seq = rec_.I16(77), pos = rec_.I16(79);
+  const int seq = rec_.I16(fld::page::Sequence), pos = rec_.I16(fld::page::SeqPosition);
   if (pos < 0 || !doc_) return this;
   TZEBtesto* best = nullptr;
   int bestDist = 0;
   for (int i = 0, n = doc_->Count(testoHtml); i < n; ++i) {
     TZEBtesto* p = doc_->Page(i);
-    if (!p || p->IsDeleted() || p->Rec().I16(77) != seq) continue;
-    const int q = p->Rec().I16(79);
+    if (!p || p->IsDeleted() || p->Rec().I16(fld::page::Sequence) != seq) continue;
+    const int q = p->Rec().I16(fld::page::SeqPosition);
     const int dist = (q - pos) * step;
     if (dist <= 0 || q < 0) continue;  // wrong side, or a page outside the sequence
     if (dist == 1) return p;
@@ -96,7 +97,10 @@ std::unique_ptr<TZEBtesto> TZEBtesto::PageCopy(bool withHeaders, void* frameSet)
   copy->Assign(*this);
   copy->index_ = index_;
   copy->SetFrameSet(frameSet);
-  std::string text(UntilNul(MainPayload()));
+  bool ok = true;
+  std::string text(UntilNul(MainPayload(&ok)));
+  // A text that cannot be read says so where it would have been shown.
+  if (!ok) text = "<Z S0 >" + str::MarkupEscape(TZEBset::ReadErrorText(doc_ ? doc_->ZEBFileName() : std::string()));
   if (text.empty()) text = "<Z S0 >";
   text.push_back('\0');
   copy->SetMainPayload(std::move(text));
@@ -108,8 +112,8 @@ std::unique_ptr<TZEBtesto> TZEBtesto::PageCopy(bool withHeaders, void* frameSet)
       TZEBtesto* src = doc_->Page(idx);
       return src && src != this ? src->PageCopy(false, frameSet) : nullptr;
     };
-    copy->header_ = part(231, hdr::DefaultHeader);
-    copy->footer_ = part(235, hdr::DefaultFooter);
+    copy->header_ = part(fld::page::Header, hdr::DefaultHeader);
+    copy->footer_ = part(fld::page::Footer, hdr::DefaultFooter);
   }
   return copy;
 }

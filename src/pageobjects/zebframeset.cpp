@@ -261,7 +261,8 @@ bool TZEBCustomFrameSet::LoadMain(int value) {
   if (showNested_ && map) {
     shown = ShowMap(single_, map);
     if (!shown) {
-      Message(TMsgKind::Warning, "Map problem.");
+      // A map lost to a failed read has been reported by the document already.
+      if (!doc_->ReadFailed()) Message(TMsgKind::Warning, "Map problem.");
       delete single_;
       single_ = NewRootFrame();
     }

@@ -3,9 +3,9 @@
 #include <QProcess>
 #include <QString>
 #include <filesystem>
-#include <fstream>
 
 #include "document/pathutil.h"
+#include "document/privatefile.h"
 #include "document/services.h"
 #include "document/strutil.h"
 #include "document/zebobject.h"
@@ -18,7 +18,7 @@ namespace {
 
 constexpr const char* CdKey = "\\SOFTWARE\\Norv\\LumoRD\\";
 
-bool StartsWith(const std::string& s, std::string_view prefix) { return s.compare(0, prefix.size(), prefix) == 0; }
+using str::StartsWith;
 
 bool IsFile(const std::string& path) {
   std::error_code ec;
@@ -41,6 +41,10 @@ std::string CollapseParentOnce(const std::string& path) {
   if (at == std::string::npos || at == 0) return path;
   const size_t before = path.rfind('/', at - 1);
   return before == std::string::npos ? path.substr(at + 4) : path.substr(0, before + 1) + path.substr(at + 4);
+}
+
+std::string LexicalPath(const std::string& path) {
+  return path.empty() ? path : fs::path(path).lexically_normal().string();
 }
 
 // Whether two paths name the same file. The copy below deletes its target
@@ -137,12 +141,12 @@ std::string PluginCommand(const std::string& pluginText) {
 TSpecLink ReadSpecLink(const TZEBoggetto& link) {
   TSpecLink s;
   const TRecord& r = link.Rec();
-  s.action = link.State();
-  s.position = r.I32(9);
-  s.targetId = r.I32(13);
-  s.nested = r.Byte(17);
-  s.targetMode = r.Byte(18);
-  s.windowName = r.Str(19, 44);
+  s.action = static_cast<TSpecAction>(link.State());
+  s.position = r.I32(fld::special::Position);
+  s.targetId = r.I32(fld::special::Target);
+  s.nested = r.Byte(fld::special::Nested);
+  s.targetMode = static_cast<TSpecTarget>(r.Byte(fld::special::TargetMode));
+  s.windowName = r.Str(fld::special::WindowName, fld::special::WindowNameLen);
   s.layout = link.MainPayload();
   return s;
 }
@@ -177,7 +181,7 @@ void TLinkDispatcher::EditorDoLink(const TLinkEvent& ev) {
         break;
       case shortObj:
         if (host_.MainReadOnly() && ev.objKind == TLinkSourceKind::Page && ev.pageText) {
-          TZEBoggetto* o = ev.pageText->ResolveContainerId(ev.target->Rec().I32(5));
+          TZEBoggetto* o = ev.pageText->ResolveContainerId(ev.target->Rec().I32(fld::shortRef::Reference));
           if (o && o->Kind() == speclink) RunSpecialLink(o, ev);
         }
         break;
@@ -243,10 +247,12 @@ void TLinkDispatcher::FollowLumoLink(const std::string& link, bool force) {
     // A folder that no longer holds the books is forgotten, so a later link asks again.
     if (!IsFolder(NativePath(cd)) || !IsFile(r.path)) settings_.WriteKey(CdKey, "cddrive", "");
   }
-  std::string path = CollapseParentOnce(r.path);
+  // ".." is resolved by text, not through the folders on the disk: a\x\..\d.zeb
+  // is a\d.zeb even when a\x does not exist.
+  std::string path = LexicalPath(CollapseParentOnce(r.path));
   if (!IsFile(path)) {
     r = doc->ResolveEbookLink(link, r.page);
-    path = r.path;
+    path = LexicalPath(r.path);
   }
   if (!IsFile(path)) return;
   const bool other = !r.same;
@@ -326,13 +332,9 @@ std::string TLinkDispatcher::WriteParamFile(TZEBoggetto* target, const std::stri
                                             const std::string& content) {
   TZEBset* doc = target && target->Document() ? target->Document() : host_.MainDocument();
   if (!doc) return {};
+  // A new file of our own in the private scratch folder, never through a link.
   const std::string path = doc->UniqueTempFile(name);
-  std::error_code ec;
-  fs::create_directories(FolderOf(path), ec);
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(content.data(), static_cast<std::streamsize>(content.size()));
-  out.close();
-  return out ? path : std::string();
+  return !path.empty() && WriteNewFile(path, content) ? path : std::string();
 }
 
 void TLinkDispatcher::RunWithParamFile(const std::string& link, TZEBoggetto* target, const TLinkEvent* ev) {
@@ -369,7 +371,7 @@ void TLinkDispatcher::ReportShellError(int code, const std::string& path) {
 // ---------------------------------------------------------------- embedded files
 
 void TLinkDispatcher::FollowFileLink(TZEBoggetto* target) {
-  const uint8_t openMode = target->Rec().Byte(84);
+  const uint8_t openMode = target->Rec().Byte(fld::file::OpenMode);
   if (openMode == 1) return RunEmbedded(target);
   if (openMode != 0) return;
   const std::string ext = str::Lower(ExtensionOf(target->FileName()));
@@ -421,28 +423,29 @@ void TLinkDispatcher::SaveEmbedded(TZEBoggetto* target) {
 void TLinkDispatcher::RunSpecialLink(TZEBoggetto* link, const TLinkEvent& ev) {
   const TSpecLink s = ReadSpecLink(*link);
   switch (s.action) {
-    case 1:
+    case TSpecAction::GoTo:
       if (host_.MainReadOnly()) GoToTarget(s, link, ev);
       break;
-    case 2:
+    case TSpecAction::CloseWindow:
       if (s.position == -2) host_.CloseMainWindow();
-      else CloseOrPrintNamed(s.windowName, 2);
+      else CloseOrPrintNamed(s.windowName, s.action);
       break;
-    case 3: host_.ShowKeywordSearch(); break;
-    case 4: case 5: {
+    case TSpecAction::Keywords: host_.ShowKeywordSearch(); break;
+    case TSpecAction::PreviousPage: case TSpecAction::NextPage: {
       if (!ev.clickedBox || !ev.boxPage) break;
       TZEBset* main = host_.MainDocument();
       if (ev.senderDocument && (!main || ev.senderDocument->ZEBFileName() != main->ZEBFileName())) {
         host_.OpenEbookFile(ev.senderDocument->ZEBFileName());
         break;
       }
-      TZEBtesto* page = s.action == 4 ? ev.boxPage->PreviousPage() : ev.boxPage->NextPage();
+      TZEBtesto* page = s.action == TSpecAction::PreviousPage ? ev.boxPage->PreviousPage() : ev.boxPage->NextPage();
       if (page) host_.SetMainPageNumber(nullptr, page->Index());
       break;
     }
-    case 8: host_.PrintCurrent(ev.clickedBox); break;
-    case 9: CloseOrPrintNamed(s.windowName, 9); break;
-    case 10: RunPlugin(s.layout); break;
+    case TSpecAction::PrintCurrent: host_.PrintCurrent(ev.clickedBox); break;
+    case TSpecAction::PrintFrame: CloseOrPrintNamed(s.windowName, s.action); break;
+    case TSpecAction::Plugin: RunPlugin(s.layout); break;
+    case TSpecAction::AutoImport: case TSpecAction::AddToCart: break;  // nothing on this platform
     default: break;
   }
 }
@@ -451,31 +454,31 @@ void TLinkDispatcher::GoToTarget(const TSpecLink& s, TZEBoggetto* link, const TL
   TZEBoggetto* target = nullptr;
   if (TZEBtesto* text = link->ContainerText()) target = text->ResolveContainerId(s.targetId);
   else if (link->Document()) target = link->Document()->ObjectById(s.targetId);
-  if (!target && s.targetMode != 6) return;
+  if (!target && s.targetMode != TSpecTarget::Anchor) return;
   ISeparateWindow* w = nullptr;
   switch (s.targetMode) {
-    case 0:
+    case TSpecTarget::FrameOfPage:
       if (ev.fromMainFrameSet && ev.clickedBox) host_.ShowInFrameOfPage(ev.clickedBox, target, s.position, s.nested);
       break;
-    case 1: ShowInNamedFrame(s.windowName, target, s.position, s.nested); break;
+    case TSpecTarget::NamedFrame: ShowInNamedFrame(s.windowName, target, s.position, s.nested); break;
     // No window opens once as many as the main window allows are open.
-    case 2:
+    case TSpecTarget::NamedWindow:
       if (!(w = FindOrCreateWindow(s.windowName))) break;
       w->HideToolbarPanel();
       w->ApplyLayout(&s.layout, s.windowName);
       w->ShowInWindow(nullptr, target, s.position, TWindowKind::Named, s.nested);
       break;
-    case 3:
+    case TSpecTarget::NewWindow:
       if ((w = FindOrCreateWindow("<<<new"))) w->ShowInWindow(nullptr, target, s.position, TWindowKind::Full, s.nested);
       break;
-    case 4:
+    case TSpecTarget::Popup:
       if (!ev.clickedBox || !(w = FindOrCreateWindow("<<<pop"))) break;
       w->ApplyLayout(&s.layout, s.windowName);
       w->PlaceNearClick(ev.clickedBox);
       w->ShowInWindow(nullptr, target, s.position, TWindowKind::Popup, s.nested);
       break;
-    case 5: FollowLink(target, s.position, ev); break;
-    case 6: host_.ScrollMainToAnchor(s.position); break;
+    case TSpecTarget::Follow: FollowLink(target, s.position, ev); break;
+    case TSpecTarget::Anchor: host_.ScrollMainToAnchor(s.position); break;
     default: break;
   }
 }
@@ -520,13 +523,14 @@ ISeparateWindow* TLinkDispatcher::FindOrCreateWindow(const std::string& name) {
   return host_.CreateSeparateWindow();
 }
 
-void TLinkDispatcher::CloseOrPrintNamed(const std::string& name, int action) {
-  if (action == 9 && str::EqualsNoCase(name, "_showprint")) return host_.ShowPrintDialog();
-  if (action == 2 && str::EqualsNoCase(name, "_root")) return host_.CloseMainWindow();
+void TLinkDispatcher::CloseOrPrintNamed(const std::string& name, TSpecAction action) {
+  const bool close = action == TSpecAction::CloseWindow, print = action == TSpecAction::PrintFrame;
+  if (print && str::EqualsNoCase(name, "_showprint")) return host_.ShowPrintDialog();
+  if (close && str::EqualsNoCase(name, "_root")) return host_.CloseMainWindow();
   for (ISeparateWindow* w : host_.SeparateWindows()) {
-    if (action == 2 && str::EqualsNoCase(w->WindowName(), name)) return w->Close();
+    if (close && str::EqualsNoCase(w->WindowName(), name)) return w->Close();
     QObject* frame = nullptr;
-    if (action == 9 && w->FindNamedFrame(name, frame)) return w->PrintCurrent();
+    if (print && w->FindNamedFrame(name, frame)) return w->PrintCurrent();
   }
-  if (action == 9) host_.PrintNamedFrame(name);
+  if (print) host_.PrintNamedFrame(name);
 }

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "document/recordformat.h"
 #include "document/zebtypes.h"
 #include "shell/shellservices.h"
 
@@ -123,11 +124,11 @@ std::string PluginCommand(const std::string& pluginText);
 
 // The fields of a special link.
 struct TSpecLink {
-  int action = 0;
+  TSpecAction action{};
   int32_t position = -1;
   TObjId targetId = NoObject;
   uint8_t nested = 0xFF;
-  uint8_t targetMode = 0;
+  TSpecTarget targetMode = TSpecTarget::FrameOfPage;
   std::string windowName;
   std::string layout;
 };
@@ -152,7 +153,7 @@ public:
 
   void ShowInNamedFrame(const std::string& name, TZEBoggetto* target, int position, int nested);
   ISeparateWindow* FindOrCreateWindow(const std::string& name);
-  void CloseOrPrintNamed(const std::string& name, int action);
+  void CloseOrPrintNamed(const std::string& name, TSpecAction action);
 
 private:
   void GoToTarget(const TSpecLink& s, TZEBoggetto* link, const TLinkEvent& ev);

@@ -50,8 +50,18 @@ bool ParseInt(const char* s, int& v) {
   return true;
 }
 
+// Counts what it printed, so that a failure is reported once.
+struct TToolSink : TConsoleSink {
+  int said = 0;
+  bool Message(TMsgKind kind, const std::string& text) override {
+    ++said;
+    return TConsoleSink::Message(kind, text);
+  }
+  bool Said() const { return said > 0; }
+};
+
 struct Tool {
-  TConsoleSink sink;
+  TToolSink sink;
   TIniSettings settings;
   TPosixSystem system;
   TZEBset doc{TServices{&sink, &settings, &system}};
@@ -190,18 +200,31 @@ int Run(int argc, char** argv) {
   } else if (cmd == "extract") {
     TZEBoggetto* o = t.IdArg(argv[3]);
     if (!o) return 1;
-    if (!o->ExtractToFile(argv[4])) {
-      t.sink.Message(TMsgKind::Error, std::string("Errore nella scorporazione file: ") + argv[4]);
-      return 1;
+    switch (o->Extract(argv[4], TCreateMode::Replace)) {
+      case TExtractResult::Ok: break;
+      case TExtractResult::ReadFailed:
+        // The document has said which file it could not read.
+        if (!t.doc.ReadFailed()) t.sink.Message(TMsgKind::Error, TZEBset::ReadErrorText(argv[2]));
+        return 1;
+      case TExtractResult::WriteFailed:
+        t.sink.Message(TMsgKind::Error, std::string("Errore nella scorporazione file: ") + argv[4]);
+        return 1;
     }
   } else if (cmd == "picture") {
     TZEBoggetto* o = t.IdArg(argv[3]);
     if (!o) return 1;
     TZEBpicture* pic = o->Picture();
+    if (!pic || pic->Empty()) {
+      // A failed read or extraction has been reported; a picture that is not
+      // one is reported here.
+      if (!t.doc.ReadFailed() && !t.sink.Said())
+        t.sink.Message(TMsgKind::Error, "Immagine non leggibile: " + std::string(argv[3]));
+      return 1;
+    }
     json j;
-    j["width"] = pic ? pic->Width() : 0;
-    j["height"] = pic ? pic->Height() : 0;
-    j["frames"] = pic ? pic->FrameCount() : 0;
+    j["width"] = pic->Width();
+    j["height"] = pic->Height();
+    j["frames"] = pic->FrameCount();
     Print(j);
   } else if (cmd == "paragraphs" || cmd == "layout" || cmd == "rewrite") {
     TZEBtesto* p = t.PageArg(argv[3]);

@@ -96,6 +96,7 @@ TMainForm::TMainForm(TMainFormOptions options, QWidget* parent)
   // A cache of a few thousand decoded pictures is as far as a setting may go.
   const int cache = settings_.ReadOptionNum("maxCacheImg", -1);
   if (cache > 0) mainZEBset->Images().MaxCacheImg = std::min(cache, 5000);
+  WatchReadFailures();
   recent_.Load(settings_);
   books_.Load(settings_);
   WatchMainDocument();

@@ -252,6 +252,10 @@ private:
   std::string RemarkKey();
   void UpdateHintFromPointer();
 
+  // mainform_readerror.cpp
+  void WatchReadFailures();
+  void OfferReopen(const std::string& file);
+
   // mainform_open.cpp
   void SchedulePresentation(int page);
   void ApplyPlacement();
