@@ -389,11 +389,12 @@ TReadOutcome TParagraphReader::Read() {
 }  // namespace
 
 TReadOutcome ReadParagraph(TTextContext& ctx, std::string_view buf, size_t& pos, bool stored) {
-  static TFixedCanvas fallback;
-  TCanvas* saved = ctx.canvas;
-  if (!ctx.canvas) ctx.canvas = &fallback;
+  if (ctx.canvas) return TParagraphReader(ctx, buf, pos, stored).Read();
+  // Without a canvas the text is measured with fixed metrics, on a canvas of this call's own.
+  TFixedCanvas fallback;
+  ctx.canvas = &fallback;
   TReadOutcome r = TParagraphReader(ctx, buf, pos, stored).Read();
-  ctx.canvas = saved;
+  ctx.canvas = nullptr;
   return r;
 }
 
