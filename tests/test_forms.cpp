@@ -310,12 +310,12 @@ TEST(FormSubmit, EveryByteAndHugeFields) {
   b.FormStart(2, "http://esempio.it/x");
   std::string all;
   for (int c = 1; c < 256; ++c) all += char(c);
-  int edit = b.Field(formrec::fkEdit, all.substr(0, 79), all.substr(100, 71));
-  auto& rec = b.w.RecordOf(inputStat, edit);
-  rec[formrec::SizeChars] = 255;
+  int edit = b.Field(formrec::fkEdit, "basso", all.substr(0, 71));
+  b.w.RecordOf(inputStat, edit)[formrec::SizeChars] = 255;
+  b.Field(formrec::fkEdit, "alto", all.substr(184, 71));
   b.Field(formrec::fkMemo, "memo", "");
-  b.w.RecordOf(inputStat, 1)[formrec::MemoRows] = 255;
-  b.w.RecordOf(inputStat, 1)[formrec::MemoCols] = 255;
+  b.w.RecordOf(inputStat, 2)[formrec::MemoRows] = 255;
+  b.w.RecordOf(inputStat, 2)[formrec::MemoCols] = 255;
   int send = b.Button(1, "", "");
   ASSERT_TRUE(f.doc->Open(b.Save(f.dir)));
   Page page(*f.doc->Page(0));

@@ -15,7 +15,7 @@
 
 namespace {
 
-constexpr int WindowsPage = 14;
+constexpr int WindowsPage = 15;
 
 struct SeparateFixture : FormFixture {
   TMainForm& form;
@@ -112,7 +112,7 @@ TEST(SeparateWindow, PopupOpensBesideTheClickAndClosesOnEscape) {
   ASSERT_EQ(f.Windows().size(), 1u);
   TFseparato* pop = f.Windows()[0];
   EXPECT_EQ(pop->Kind(), TWindowKind::Popup);
-  EXPECT_EQ(pop->Preview->MainPageNumber(), 15);
+  EXPECT_EQ(pop->Preview->MainPageNumber(), 16);
   EXPECT_TRUE(pop->windowFlags() & Qt::FramelessWindowHint);
   EXPECT_FALSE(pop->Panel1->isVisible());
   EXPECT_EQ(pop->size(), QSize(360, 160));

@@ -128,20 +128,20 @@ void TFseparato::SpecialInWindow(TZEBoggetto* link, const TLinkEvent& ev) {
   auto* sender = qobject_cast<TZEBCustomFrameSet*>(ev.sender);
   if (!sender) sender = Preview;
   switch (s.action) {
-    case 1: GoToTarget(s, link, ev); break;
-    case 2:
+    case TSpecAction::GoTo: GoToTarget(s, link, ev); break;
+    case TSpecAction::CloseWindow:
       if (s.position == -2) PostClose();
-      else host_.Dispatcher().CloseOrPrintNamed(s.windowName, 2);
+      else host_.Dispatcher().CloseOrPrintNamed(s.windowName, TSpecAction::CloseWindow);
       break;
-    case 3: host_.ShowKeywordSearch(); break;
-    case 4: case 5:
+    case TSpecAction::Keywords: host_.ShowKeywordSearch(); break;
+    case TSpecAction::PreviousPage: case TSpecAction::NextPage:
       if (ev.clickedBox && ev.boxPage)
-        if (TZEBtesto* page = s.action == 4 ? ev.boxPage->PreviousPage() : ev.boxPage->NextPage())
+        if (TZEBtesto* page = s.action == TSpecAction::PreviousPage ? ev.boxPage->PreviousPage() : ev.boxPage->NextPage())
           sender->SetMainPageNumber(page->Index());
       break;
-    case 8: Preview->PrintCurrent(true, ev.clickedBox); break;
-    case 9: host_.Dispatcher().CloseOrPrintNamed(s.windowName, 9); break;
-    case 10: host_.Dispatcher().RunSpecialLink(link, ev); break;
+    case TSpecAction::PrintCurrent: Preview->PrintCurrent(true, ev.clickedBox); break;
+    case TSpecAction::PrintFrame: host_.Dispatcher().CloseOrPrintNamed(s.windowName, TSpecAction::PrintFrame); break;
+    case TSpecAction::Plugin: host_.Dispatcher().RunSpecialLink(link, ev); break;
     default: break;
   }
 }
@@ -154,30 +154,32 @@ void TFseparato::GoToTarget(const TSpecLink& s, TZEBoggetto* link, const TLinkEv
   TLinkDispatcher& d = host_.Dispatcher();
   auto* sender = qobject_cast<TZEBCustomFrameSet*>(ev.sender);
   ISeparateWindow* w = nullptr;
-  switch (s.targetMode) {
-    case 0:
+  // Mode 7 is an older form of the popup.
+  const TSpecTarget mode = static_cast<int>(s.targetMode) == 7 ? TSpecTarget::Popup : s.targetMode;
+  switch (mode) {
+    case TSpecTarget::FrameOfPage:
       if (auto* box = qobject_cast<TZEBbox*>(ev.clickedBox); box && box->Page() && sender)
         sender->ShowInFrameOfPage(box->Page(), target, s.position, s.nested);
       break;
-    case 1: d.ShowInNamedFrame(s.windowName, target, s.position, s.nested); break;
-    case 2:
+    case TSpecTarget::NamedFrame: d.ShowInNamedFrame(s.windowName, target, s.position, s.nested); break;
+    case TSpecTarget::NamedWindow:
       if ((w = d.FindOrCreateWindow(s.windowName))) {
         w->ApplyLayout(&s.layout, s.windowName);
         w->ShowInWindow(nullptr, target, s.position, TWindowKind::Named, s.nested);
       }
       break;
-    case 3:
+    case TSpecTarget::NewWindow:
       if ((w = d.FindOrCreateWindow("<<<new"))) w->ShowInWindow(nullptr, target, s.position, TWindowKind::Full, s.nested);
       break;
-    case 4: case 7:
+    case TSpecTarget::Popup:
       if (ev.clickedBox && (w = d.FindOrCreateWindow("<<<pop"))) {
         w->ApplyLayout(&s.layout, s.windowName);
         w->PlaceNearClick(ev.clickedBox);
         w->ShowInWindow(nullptr, target, s.position, TWindowKind::Popup, s.nested);
       }
       break;
-    case 5: FollowInWindow(target, s.position, ev.sender, ev.obj); break;
-    case 6: (sender ? sender : Preview)->ScrollMainToAnchor(s.position); break;
+    case TSpecTarget::Follow: FollowInWindow(target, s.position, ev.sender, ev.obj); break;
+    case TSpecTarget::Anchor: (sender ? sender : Preview)->ScrollMainToAnchor(s.position); break;
     default: break;
   }
 }
