@@ -20,164 +20,9 @@
 #include "document/records.h"
 #include "document/zebobject.h"
 #include "document/zebwriter.h"
+#include "build_manifest.h"
 
-namespace fs = std::filesystem;
-using nlohmann::json;
-
-namespace {
-
-struct TBuildError : std::runtime_error {
-  using std::runtime_error::runtime_error;
-};
-
-[[noreturn]] void Fail(const std::string& text) { throw TBuildError(text); }
-
-// Files named by a manifest are read whole; this keeps a wrong path (a device,
-// a huge file) from exhausting memory.
-constexpr uintmax_t MaxInputFile = 256u * 1024 * 1024;
-
-std::string ReadWholeFile(const fs::path& path, const std::string& what) {
-  std::error_code ec;
-  if (!fs::is_regular_file(path, ec)) Fail(what + ": file non trovato: " + path.string());
-  if (fs::file_size(path, ec) > MaxInputFile) Fail(what + ": file troppo grande: " + path.string());
-  std::ifstream f(path, std::ios::binary);
-  std::ostringstream ss;
-  ss << f.rdbuf();
-  if (!f && !f.eof()) Fail(what + ": lettura non riuscita: " + path.string());
-  return ss.str();
-}
-
-std::string Hex8(int32_t v) {
-  static const char* digits = "0123456789ABCDEF";
-  std::string s(8, '0');
-  uint32_t u = static_cast<uint32_t>(v);
-  for (int i = 7; i >= 0; --i, u >>= 4) s[i] = digits[u & 15];
-  return s;
-}
-
-// "U+00E8", "U+1F600".
-std::string CodePointName(uint32_t c) {
-  std::string h = Hex8(int32_t(c));
-  size_t first = std::min(h.find_first_not_of('0'), h.size() - 4);
-  return "U+" + h.substr(first);
-}
-
-// ---- Text: UTF-8 in the manifest, the ebook's 8-bit code page in the file.
-
-class TEncoder {
-public:
-  explicit TEncoder(const std::string& charset) : cp_(charset) {
-    for (int b = 255; b >= 1; --b)
-      if (cp_.CodePoint(uint8_t(b)) != 0xFFFD) reverse_[cp_.CodePoint(uint8_t(b))] = uint8_t(b);
-  }
-
-  // Every character must exist in the code page: a '?' in place of a letter
-  // would go unnoticed until someone reads the ebook.
-  std::string Encode(const std::string& utf8, const std::string& where) const {
-    std::string out;
-    for (size_t i = 0; i < utf8.size();) {
-      uint32_t c = Decode(utf8, i, where);
-      auto it = reverse_.find(c);
-      if (c < 0x80) out += char(c);
-      else if (it != reverse_.end()) out += char(it->second);
-      else Fail(where + ": carattere " + CodePointName(c) + " non rappresentabile in " + cp_.Name());
-    }
-    return out;
-  }
-
-private:
-  static uint32_t Decode(const std::string& s, size_t& i, const std::string& where) {
-    uint8_t b = uint8_t(s[i]);
-    int n = b < 0x80 ? 0 : (b >> 5) == 6 ? 1 : (b >> 4) == 14 ? 2 : (b >> 3) == 30 ? 3 : -1;
-    if (n < 0 || i + n >= s.size()) Fail(where + ": testo UTF-8 non valido");
-    uint32_t c = n == 0 ? b : b & (0x3F >> n);
-    for (int k = 1; k <= n; ++k) {
-      uint8_t t = uint8_t(s[i + k]);
-      if ((t & 0xC0) != 0x80) Fail(where + ": testo UTF-8 non valido");
-      c = (c << 6) | (t & 0x3F);
-    }
-    i += n + 1;
-    return c;
-  }
-
-  TCodePage cp_;
-  std::unordered_map<uint32_t, uint8_t> reverse_;
-};
-
-// ---- Reading the manifest.
-
-class TManifestBuilder {
-public:
-  TManifestBuilder(json m, fs::path base) : m_(std::move(m)), base_(std::move(base)) {}
-  void Build(const std::string& outPath);
-
-private:
-  // JSON access with messages that name the place of the fault.
-  static void CheckKeys(const json& o, std::initializer_list<const char*> allowed, const std::string& where);
-  static const json* Find(const json& o, const char* key);
-  static std::string Str(const json& o, const char* key, const std::string& where, const std::string& def = "");
-  static int Int(const json& o, const char* key, const std::string& where, int def, int lo, int hi);
-  static bool Bool(const json& o, const char* key, const std::string& where, bool def);
-  static int32_t Colour(const json& v, const std::string& where);
-  static const json& Array(const json& o, const char* key, const std::string& where);
-
-  std::string Enc(const std::string& utf8, const std::string& where, size_t maxLen) const;
-  int Lookup(const std::map<std::string, int>& names, const std::string& name, const char* what,
-             const std::string& where) const;
-  int32_t TargetId(const std::string& ref, const std::string& where) const;
-
-  void ReadProperties();
-  int placed_ = 0;  // objects with a control placed so far in the current text
-  std::vector<int> pageLevel_;  // markers of the current page's objects placed at page coordinates
-  int nesting_ = 0;
-  TObjectContext ObjectContext();
-  std::string PageObjectTag(const std::string& tag, const std::string& where);
-  const json& Named(const char* list, const std::string& name, const std::string& where);
-  std::string Marker() {
-    char marker[16];
-    std::snprintf(marker, sizeof marker, "<$FF%06X>", ++placed_);
-    return marker;
-  }
-  void ReadHeader();
-  void ReadHeaderReferences();
-  void ReadStyles();
-  void ReadStyle(const json& s, const std::string& where);
-  void ReadObjects();
-  static std::string NewName(const json& o, const std::string& where, const std::map<std::string, int>& names);
-  int KeywordIndex(const json& word, const std::string& where);
-  void ReadKeywords();
-  void ReadLinks();
-  void ReadSpecLinks();
-  void ResolveSpecTargets();
-  std::vector<uint8_t> WindowLayout(const json& l, const std::string& where) const;
-  void ReadFiles();
-  void ReadPictures();
-  void ReadPages();
-  void ReadPage(const json& p, int index, const std::string& where);
-  void ReadFrameMaps();
-  void WriteFrames(const json& list, int32_t parent, int depth, std::string& out, const std::string& where);
-  void ReadContents();
-  void ReadForms();
-  void WriteNodes(const json& list, int level, std::string& out, const std::string& where);
-
-  std::string ExpandMarkup(const std::string& src, const std::string& where);
-  std::string ExpandBody(const std::string& src, const std::string& where, const char* firstHeader);
-  static std::string SpecLinkRun(int32_t id);
-  static void NumberSpecLinks(std::string& text);
-  std::string ExpandTag(const std::string& tag, const std::string& where, bool& isHeader);
-  std::string ParagraphHeader(const std::string& arg, const std::string& where);
-
-  json m_;
-  fs::path base_;
-  TZebWriter w_;
-  std::unique_ptr<TEncoder> enc_;
-  std::map<std::string, int> pages_, links_, files_, pictures_, keywords_, styles_, maps_;
-  std::map<int, std::pair<int, int>> pictureSizes_;
-  std::map<std::string, int> specs_;
-  std::vector<std::pair<int, std::pair<std::string, std::string>>> specTargets_;  // index, (ref, where)
-  int32_t frameIds_ = 0;
-  std::map<std::string, TObjId> forms_;
-};
+namespace zebbuild {
 
 void TManifestBuilder::CheckKeys(const json& o, std::initializer_list<const char*> allowed,
                                  const std::string& where) {
@@ -352,32 +197,6 @@ void TManifestBuilder::ReadHeaderReferences() {
 
 // ---- Paragraph styles.
 
-uint8_t StyleFlags(const json& list, const std::string& where) {
-  if (!list.is_array()) Fail(where + ": atteso un elenco come [\"bold\", \"italic\"]");
-  uint8_t flags = 0;
-  for (const json& f : list) {
-    std::string n = f.is_string() ? f.get<std::string>() : "";
-    if (n == "bold") flags |= 1;
-    else if (n == "italic") flags |= 2;
-    else if (n == "underline") flags |= 4;
-    else if (n == "strikeout") flags |= 8;
-    else Fail(where + ": stile \"" + n + "\" sconosciuto (bold, italic, underline, strikeout)");
-  }
-  return flags;
-}
-
-int Choice(const json& o, const char* key, const std::string& where, int def,
-           std::initializer_list<std::pair<const char*, int>> names) {
-  auto it = o.find(key);
-  if (it == o.end() || it->is_null()) return def;
-  std::string v = it->is_string() ? it->get<std::string>() : "";
-  std::string allowed;
-  for (auto [n, value] : names) {
-    if (v == n) return value;
-    allowed += std::string(allowed.empty() ? "" : ", ") + n;
-  }
-  Fail(where + "." + key + ": valore non valido (" + allowed + ")");
-}
 
 void TManifestBuilder::ReadStyles() {
   w_.AddDefaultStyles();
@@ -462,74 +281,6 @@ void TManifestBuilder::ReadLinks() {
   }
 }
 
-// Commands: go to a target in a named window, a new window or a popup, close
-// a window, turn pages. The target page is resolved once every page has a name.
-void TManifestBuilder::ReadSpecLinks() {
-  const json& list = Array(m_, "speclinks", "manifesto");
-  for (size_t i = 0; i < list.size(); ++i) {
-    const json& o = list[i];
-    std::string where = "speclinks[" + std::to_string(i) + "]";
-    CheckKeys(o, {"name", "action", "target", "mode", "window", "position", "nested", "layout"}, where);
-    std::string n = NewName(o, where, specs_);
-    std::vector<uint8_t> r = w_.NewRecord(speclink);
-    r.resize(size_t(DefaultRecordSize(speclink)), 0);
-    r[4] = uint8_t(Int(o, "action", where, 1, 1, 10));
-    PutI32(r.data() + 9, Int(o, "position", where, -1, -2, INT32_MAX));
-    PutI32(r.data() + 13, -1);
-    r[17] = uint8_t(Int(o, "nested", where, 255, 0, 255));
-    r[18] = uint8_t(Int(o, "mode", where, 0, 0, 6));
-    const std::string window = Enc(Str(o, "window", where), where + ".window", 44);
-    r[19] = uint8_t(window.size());
-    std::copy(window.begin(), window.end(), r.begin() + 20);
-    std::vector<uint8_t> layout;
-    if (const json* l = Find(o, "layout")) layout = WindowLayout(*l, where + ".layout");
-    specs_[n] = w_.Add(speclink, std::move(r), std::move(layout));
-    const std::string target = Str(o, "target", where);
-    if (!target.empty()) specTargets_.push_back({specs_[n], {target, where + ".target"}});
-  }
-}
-
-void TManifestBuilder::ResolveSpecTargets() {
-  for (const auto& [index, ref] : specTargets_)
-    PutI32(w_.RecordOf(speclink, index).data() + 13, TargetId(ref.first, ref.second));
-}
-
-// A command lives in the text that links to it: the text references it, and
-// the link run names it by its number among the text's own objects, which is
-// known only once the whole text is written (NumberSpecLinks).
-std::string TManifestBuilder::SpecLinkRun(int32_t id) { return "<$" + Hex8(id) + ">\x01" + Hex8(id) + "\x01"; }
-
-void TManifestBuilder::NumberSpecLinks(std::string& text) {
-  std::vector<std::string> order;  // distinct referenced ids of embedded kinds, as the reader numbers them
-  for (size_t i = text.find("<$"); i != std::string::npos; i = text.find("<$", i + 2)) {
-    const std::string hex = text.substr(i + 2, 8);
-    if (hex.size() == 8 && hex.find_first_not_of("0123456789ABCDEFabcdef") == std::string::npos && EmbeddedKind(int(std::stoul(hex.substr(0, 2), nullptr, 16))) &&
-        std::find(order.begin(), order.end(), hex) == order.end())
-      order.push_back(hex);
-  }
-  for (size_t i = text.find('\x01'); i != std::string::npos; i = text.find('\x01', i)) {
-    const std::string hex = text.substr(i + 1, 8);
-    const size_t n = size_t(std::find(order.begin(), order.end(), hex) - order.begin());
-    text.replace(i, 10, "<$" + Hex8(int32_t(0x6F000000 | n)) + ">");
-  }
-}
-
-// The 22-byte window layout record; "keep" (-20000) where a value is left out.
-std::vector<uint8_t> TManifestBuilder::WindowLayout(const json& l, const std::string& where) const {
-  CheckKeys(l, {"left", "top", "width", "height", "maximised", "history", "menu", "resizable", "status_bar",
-                "toolbar"}, where);
-  std::vector<uint8_t> r(22, 0);
-  const std::pair<const char*, int> ints[] = {{"left", 0}, {"top", 2}, {"width", 4}, {"height", 6}};
-  for (const auto& [key, at] : ints) {
-    const int v = Int(l, key, where, -20000, INT16_MIN, INT16_MAX);
-    r[size_t(at)] = uint8_t(v & 0xFF);
-    r[size_t(at) + 1] = uint8_t((v >> 8) & 0xFF);
-  }
-  const std::pair<const char*, int> flags[] = {{"maximised", 15}, {"history", 16}, {"menu", 17},
-                                               {"resizable", 18}, {"status_bar", 20}, {"toolbar", 21}};
-  for (const auto& [key, at] : flags) r[size_t(at)] = Bool(l, key, where, std::string(key) == "resizable") ? 1 : 0;
-  return r;
-}
 
 void TManifestBuilder::ReadFiles() {
   const json& files = Array(m_, "files", "manifesto");
@@ -640,57 +391,6 @@ void TManifestBuilder::ReadPage(const json& p, int index, const std::string& whe
 
 // ---- Frame maps: one 58-byte record per frame, a frame before its children.
 
-void TManifestBuilder::ReadFrameMaps() {
-  const json& maps = Array(m_, "frame_maps", "manifesto");
-  for (size_t i = 0; i < maps.size(); ++i) {
-    std::string where = "frame_maps[" + std::to_string(i) + "]";
-    CheckKeys(maps[i], {"name", "frames"}, where);
-    std::string n = NewName(maps[i], where, maps_);
-    if (Array(maps[i], "frames", where).empty()) Fail(where + ": manca \"frames\"");
-    std::vector<uint8_t> root(58, 0);
-    PutI32(root.data(), ++frameIds_);
-    PutI32(root.data() + 4, -1);
-    root[31] = root[32] = 1;
-    PutI32(root.data() + 34, -1);
-    PutI32(root.data() + 38, 100);
-    PutI32(root.data() + 46, int32_t(0x8000000F));
-    PutI32(root.data() + 52, 20);
-    root[56] = 3;
-    std::string out(root.begin(), root.end());
-    WriteFrames(Array(maps[i], "frames", where), GetI32(root.data()), 1, out, where + ".frames");
-    std::vector<uint8_t> rec = w_.NewRecord(mappaFrame);
-    PutPString(rec.data() + 5, 79, Enc(n, where + ".name", 79));
-    maps_[n] = w_.Add(mappaFrame, std::move(rec), std::vector<uint8_t>(out.begin(), out.end()));
-  }
-}
-
-void TManifestBuilder::WriteFrames(const json& list, int32_t parent, int depth, std::string& out,
-                                   const std::string& where) {
-  if (depth > 8) Fail(where + ": cornici annidate troppo in profondità");
-  for (size_t i = 0; i < list.size(); ++i) {
-    std::string at = where + "[" + std::to_string(i) + "]";
-    const json& f = list[i];
-    CheckKeys(f, {"name", "placement", "size_mode", "percent", "fixed", "page", "sizeable", "scroll_bars",
-                  "border", "divider", "children"}, at);
-    uint8_t r[58] = {};
-    PutI32(r, ++frameIds_);
-    PutI32(r + 4, parent);
-    PutPString(r + 8, 19, Enc(Str(f, "name", at, "Frame" + std::to_string(frameIds_)), at + ".name", 19));
-    r[28] = uint8_t(Choice(f, "placement", at, 0, {{"top", 0}, {"left", 1}, {"fill_below", 3}, {"fill_right", 5}}));
-    r[31] = Bool(f, "scroll_bars", at, true) ? 1 : 0;
-    r[32] = Array(f, "children", at).empty() ? 0 : 1;
-    r[33] = Bool(f, "sizeable", at, false) ? 1 : 0;
-    PutI32(r + 34, Find(f, "page") ? Lookup(pages_, Str(f, "page", at), "pagina", at + ".page") : -1);
-    PutI32(r + 38, Int(f, "percent", at, 100, 0, 100000));
-    PutI32(r + 46, int32_t(0x8000000F));
-    r[51] = Bool(f, "border", at, false) ? 1 : 0;
-    PutI32(r + 52, Int(f, "fixed", at, 20, 0, 30000));
-    r[56] = uint8_t(Int(f, "divider", at, 3, 0, 255));
-    r[57] = uint8_t(Choice(f, "size_mode", at, 0, {{"percent", 0}, {"fixed", 1}, {"equal", 2}}));
-    out.append(reinterpret_cast<const char*>(r), sizeof r);
-    WriteFrames(Array(f, "children", at), GetI32(r), depth + 1, out, at + ".children");
-  }
-}
 
 // ---- Text markup with symbolic references.
 
@@ -780,18 +480,6 @@ std::string TManifestBuilder::ExpandTag(const std::string& tag, const std::strin
   Fail(where + ": \"{{" + tag + "}}\" sconosciuto");
 }
 
-void TManifestBuilder::ReadForms() {
-  const json* list = Find(m_, "forms");
-  if (!list) return;
-  TFormBuildContext ctx{w_,
-                        [this](const std::string& u, const std::string& where, size_t n) { return Enc(u, where, n); },
-                        [this](const std::string& ref, const std::string& where) { return TargetId(ref, where); },
-                        [this](const std::string& n, const std::string& where) { return Lookup(files_, n, "file", where); },
-                        [this](const std::string& n, const std::string& where) {
-                          return Lookup(pictures_, n, "immagine", where);
-                        }};
-  forms_ = ReadFormObjects(*list, ctx);
-}
 
 std::string TManifestBuilder::ParagraphHeader(const std::string& arg, const std::string& where) {
   size_t bar = arg.find('|');
@@ -801,36 +489,10 @@ std::string TManifestBuilder::ParagraphHeader(const std::string& arg, const std:
 
 // ---- Contents tree.
 
-void TManifestBuilder::ReadContents() {
-  const json* c = Find(m_, "contents");
-  if (!c) return;
-  if (!c->is_array()) Fail("contents: atteso un elenco");
-  std::string stream;
-  WriteNodes(*c, 0, stream, "contents");
-  std::vector<uint8_t> rec = w_.NewRecord(shortObj);
-  int idx = w_.Add(shortObj, std::move(rec), std::vector<uint8_t>(stream.begin(), stream.end()));
-  w_.SetHeaderI32(1342, MakeId(shortObj, idx));
-}
 
-void TManifestBuilder::WriteNodes(const json& list, int level, std::string& out, const std::string& where) {
-  if (level > 32) Fail(where + ": albero troppo profondo");
-  for (size_t i = 0; i < list.size(); ++i) {
-    std::string at = where + "[" + std::to_string(i) + "]";
-    const json& n = list[i];
-    if (n.is_string()) {
-      int page = Lookup(pages_, n.get<std::string>(), "pagina", at);
-      out += "a" + std::to_string(level) + "," + std::to_string(MakeId(testoHtml, page)) + ",x\r\n";
-      continue;
-    }
-    CheckKeys(n, {"chapter", "items"}, at);
-    std::string title = Enc(Str(n, "chapter", at), at + ".chapter", 255);
-    if (title.find_first_of("\r\n") != std::string::npos) Fail(at + ".chapter: una riga sola");
-    out += "a" + std::to_string(level) + ",-3," + title + "\r\n";
-    WriteNodes(Array(n, "items", at), level + 1, out, at + ".items");
-  }
-}
+}  // namespace zebbuild
 
-}  // namespace
+using namespace zebbuild;
 
 int RunBuild(const std::string& manifestPath, const std::string& outPath) {
   std::string prefix;
@@ -855,6 +517,8 @@ int RunBuild(const std::string& manifestPath, const std::string& outPath) {
 }
 
 // ---- Page objects: tables, placed pictures, anchors and floating frames.
+
+namespace zebbuild {
 
 namespace {
 // Tables hold tables; a manifest cannot nest them deeper than the reader shows.
@@ -916,3 +580,5 @@ std::string TManifestBuilder::PageObjectTag(const std::string& tag, const std::s
   --nesting_;
   return out;
 }
+
+}  // namespace zebbuild
