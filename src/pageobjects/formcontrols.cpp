@@ -31,6 +31,12 @@ TZEBpage* PageOf(const QWidget* w) {
   return nullptr;
 }
 
+// The open ebook's file name without its folder, as forms name their ebook.
+std::string EbookName(const TZEBset* doc) {
+  const std::string file = doc ? doc->ZEBFileName() : std::string();
+  return file.substr(file.find_last_of("/\\") + 1);
+}
+
 // Keeps a widget's own signals from writing back while the model is shown.
 struct TQuiet {
   QObject* o;
@@ -64,6 +70,13 @@ void TMyyFormControl::LoadFromObject() {
 }
 
 std::string TMyyFormControl::GetValue() const { return model_ ? model_->GetValue() : std::string(); }
+
+std::string TMyyFormControl::GetItems() const {
+  std::string out;
+  if (model_)
+    for (const TChoice& c : model_->ChoiceList()) out += c.caption + "\r\n";
+  return out;
+}
 
 void TMyyFormControl::SetValue(const std::string& v) {
   if (!model_) return;
@@ -249,13 +262,6 @@ void TMyyListBox::ShowModel() {
   list_->setCurrentRow(model_->Selected());
 }
 
-std::string TMyyListBox::GetItems() const {
-  std::string out;
-  if (model_)
-    for (const TChoice& c : model_->ChoiceList()) out += c.caption + "\r\n";
-  return out;
-}
-
 void TMyyListBox::resizeEvent(QResizeEvent*) { list_->setGeometry(rect()); }
 
 TMyyComboBox::TMyyComboBox(QWidget* parent) : TMyyFormControl(parent), combo_(new QComboBox(this)) {
@@ -284,13 +290,6 @@ void TMyyComboBox::RefreshLook() {
 void TMyyComboBox::ShowModel() {
   TQuiet q(combo_);
   combo_->setCurrentIndex(model_->Selected());
-}
-
-std::string TMyyComboBox::GetItems() const {
-  std::string out;
-  if (model_)
-    for (const TChoice& c : model_->ChoiceList()) out += c.caption + "\r\n";
-  return out;
 }
 
 void TMyyComboBox::resizeEvent(QResizeEvent*) { combo_->setGeometry(rect()); }
@@ -403,10 +402,7 @@ void TMyyButton::Press() {
   TPageFormItems page = CollectFormItems(this);
   const int me = page.IndexOf(this);
   if (me < 0) return;
-  TZEBset* doc = Object()->Document();
-  const std::string file = doc ? doc->ZEBFileName() : std::string();
-  const std::string name = file.substr(file.find_last_of("/\\") + 1);
-  TFormAction a = PressFormButton(page.items, me, name);
+  TFormAction a = PressFormButton(page.items, me, EbookName(Object()->Document()));
   if (TZEBoggetto* link = LinkedObject()) fs->RaiseLink(link, this);
   PerformFormAction(a, *this);
 }
@@ -507,8 +503,7 @@ void PerformFormAction(const TFormAction& a, TMyyFormControl& source) {
       } else if (a.kind == TFormAction::Http) {
         host->sender->PostFormText(a.address, a.text);
       } else {
-        const std::string file = doc ? doc->ZEBFileName() : std::string();
-        host->sender->MailFormText(a.address, file.substr(file.find_last_of("/\\") + 1), a.text);
+        host->sender->MailFormText(a.address, EbookName(doc), a.text);
       }
       break;
     case TFormAction::File:

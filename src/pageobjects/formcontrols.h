@@ -30,6 +30,7 @@ public:
   void Bind(TZEBoggetto* obj) override;
   void LoadFromObject() override;
   std::string GetValue() const override;  // what a submission sends
+  std::string GetItems() const override;  // the choices' captions, one per line
   void SetValue(const std::string& v) override;
 
   // IFormItem
@@ -92,7 +93,6 @@ public:
   explicit TMyyListBox(QWidget* parent = nullptr);
   void RefreshLook() override;
   QWidget* Editor() const override;
-  std::string GetItems() const override;
 
 protected:
   void ShowModel() override;
@@ -108,7 +108,6 @@ public:
   explicit TMyyComboBox(QWidget* parent = nullptr);
   void RefreshLook() override;
   QWidget* Editor() const override;
-  std::string GetItems() const override;
 
 protected:
   void ShowModel() override;

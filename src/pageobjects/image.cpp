@@ -193,14 +193,7 @@ void TMyyImage::mouseDoubleClickEvent(QMouseEvent* e) {
 }
 
 bool TMyyImage::event(QEvent* e) {
-  if (e->type() == QEvent::ToolTip) {
-    if (hint_.isEmpty())
-      TOxHintWindow::HideHint();
-    else
-      TOxHintWindow::ShowHint(static_cast<QHelpEvent*>(e)->globalPos(), hint_);
-    return true;
-  }
-  return TMyyVisual::event(e);
+  return TOxHintWindow::HandleToolTip(e, hint_) || TMyyVisual::event(e);
 }
 
 // ---------------------------------------------------------------- states

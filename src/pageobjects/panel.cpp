@@ -163,12 +163,5 @@ void TMyyBelPanel::paintEvent(QPaintEvent*) {
 }
 
 bool TMyyBelPanel::event(QEvent* e) {
-  if (e->type() == QEvent::ToolTip) {
-    if (hint_.isEmpty())
-      TOxHintWindow::HideHint();
-    else
-      TOxHintWindow::ShowHint(static_cast<QHelpEvent*>(e)->globalPos(), hint_);
-    return true;
-  }
-  return TMyyVisual::event(e);
+  return TOxHintWindow::HandleToolTip(e, hint_) || TMyyVisual::event(e);
 }

@@ -11,8 +11,6 @@
 #include "document/zebobject.h"
 #include "document/zebpicture.h"
 #include "document/zebset.h"
-#include "pageobjects/formcontrols.h"
-#include "pageobjects/multimedia.h"
 #include "pageobjects/framesetapi.h"
 #include "pageobjects/zebbox.h"
 #include "pageobjects/zebpage.h"
@@ -298,6 +296,15 @@ void TOxHintWindow::HideHint() {
 }
 
 TOxHintWindow* TOxHintWindow::Current() { return HintInstance(); }
+
+bool TOxHintWindow::HandleToolTip(QEvent* e, const QString& hint) {
+  if (e->type() != QEvent::ToolTip) return false;
+  if (hint.isEmpty())
+    HideHint();
+  else
+    ShowHint(static_cast<QHelpEvent*>(e)->globalPos(), hint);
+  return true;
+}
 
 // ---------------------------------------------------------------- TOutlLabel
 

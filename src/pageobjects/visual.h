@@ -209,6 +209,9 @@ public:
   // One hint window for the program, shown at a screen position.
   static void ShowHint(const QPoint& globalPos, const QString& text);
   static void HideHint();
+  // A tooltip event shows `hint` at the pointer (an empty one hides the
+  // window); true when the event was one.
+  static bool HandleToolTip(QEvent* e, const QString& hint);
   static TOxHintWindow* Current();
 
 protected:
