@@ -79,7 +79,10 @@ void TPageSetupDialog::Recompute() {
 }
 
 bool TPageSetupDialog::Execute(QWidget* parent) {
+  if (noPrinter_) return false;
   if (!printer_->isValid()) {
+    // Told once; until the program starts again there is nothing to set up.
+    noPrinter_ = true;
     QMessageBox::information(parent, QString(), QString::fromStdString(NoPrinterText()));
     return false;
   }

@@ -232,6 +232,7 @@ TInlineMetrics TZEBboxP::MeasureObject(TZEBoggetto* obj, int lineWidth) {
 void TZEBboxP::PlaceObject(TZEBoggetto* obj, int x, int top, bool) {
   TMyyPrintual* p = PrintableOf(obj);
   if (!p || !painter_) return;
+  if (auto* picture = dynamic_cast<TMyyImageP*>(p); picture && picture->Front()) return;
   p->SetBounds(x, top, p->Width(), p->Height());
   p->Print(*painter_, window_);
 }
