@@ -8,6 +8,7 @@
 #include <QMenu>
 #include <QTabWidget>
 
+#include "document/records.h"
 #include "pageobjects/zebframeset.h"
 #include "platform/settings.h"
 #include "printfixture.h"
@@ -204,4 +205,34 @@ TEST(PrintDialog, NextSlideKeptPositionAndPreviewOptions) {
   bare.BOkClick();
   ASSERT_FALSE(f.sink.messages.empty());
   EXPECT_EQ(f.sink.messages.back().second, "pagesetupdialog=NIL");
+}
+
+TEST(PrintSheets, ACellsTiledBackgroundStaysInTheCell) {
+  PrintFixture f;
+  // Tiles of 300 screen pixels in a cell of a quarter of the paper's width.
+  const int pic = f.w.AddPicture("rosso", "rosso.bmp", SolidPicture(220, 0, 0), 300, 300);
+  std::vector<uint8_t> rec = f.w.NewRecord(tabellaHtml);
+  rec.resize(220, 0);
+  rec[197] = 1, rec[198] = 2, rec[199] = 2, rec[203] = 1;
+  rec[5] = rec[6] = 0;
+  PutI16(rec.data() + 97, 25), PutI16(rec.data() + 99, 75);
+  rec[55] = 1, rec[200] = 100;
+  std::vector<uint8_t> payload(8, 0);
+  PutI32(payload.data(), static_cast<int32_t>(TBackground::EncodePicture(pic)));
+  PutI32(payload.data() + 4, static_cast<int32_t>(TBackground::kTransparent));
+  PutI32(rec.data() + 81, 1);
+  PutI16(rec.data() + 85, 8);
+  const int t = f.w.Add(tabellaHtml, rec, payload);
+  f.w.AddPage("p", "<Z S0 >" + Ref(tabellaHtml, t) + "<$FF000001><Z S0 >sinistra<T><Z S0 >destra<T>");
+  auto job = f.Prepared();
+  auto* table = dynamic_cast<TMyyTableP*>(job->Box()->PrintableOf(job->Box()->Paragraph(0).para->objects.at(0)));
+  ASSERT_TRUE(table);
+  const TZEBboxP& cell = *table->Cell(0, 0);
+  ASSERT_EQ(f.Print(), "");
+  const int dpi = 50;
+  const QRect red = PixelBounds(SheetImage(f.pdf, 1, f.dir.File("cell"), dpi), Red);
+  ASSERT_FALSE(red.isEmpty());
+  const double scale = dpi / 576.0;
+  EXPECT_NEAR(red.width(), cell.Width() * scale, 2);
+  EXPECT_NEAR(red.height(), cell.Height() * scale, 2);
 }
