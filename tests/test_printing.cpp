@@ -351,6 +351,15 @@ TEST(PageSetup, MarginsMinimaAndProfiles) {
   ASSERT_TRUE(t.LoadProfile("PrinterSettings1"));
   EXPECT_NEAR(t.PageWidth(), 10000, 5);
   EXPECT_NEAR(t.PageHeight(), 15000, 5);
+  // A profile that prints into a file prints into the same file again.
+  t.SetPdfOutput("/tmp/lectra-profilo.pdf");
+  ASSERT_TRUE(t.SaveProfile());
+  TPageSetupDialog u(&store);
+  u.SetRegString("\\Software\\Norv\\printerProfiles");
+  ASSERT_TRUE(u.LoadProfile("PrinterSettings1"));  // the first load reads "PrnSettings_"
+  ASSERT_TRUE(u.LoadProfile("PrinterSettings1"));  // this one the saved profile
+  EXPECT_TRUE(u.PdfOutput());
+  EXPECT_EQ(u.Printer().outputFileName().toStdString(), "/tmp/lectra-profilo.pdf");
   store.WriteValue(named, "device", "no such printer");
   EXPECT_FALSE(t.LoadProfile("PrinterSettings1"));
 }
