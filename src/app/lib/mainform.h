@@ -243,6 +243,7 @@ private:
   TMyyImage* PopupPicture() const;
   void SetUpPrinting();
   bool LoadPrinterProfile();
+  void PrintShownPage(bool ask, QObject* source);
   void ReportPrintFailure(const std::string& error, bool unreachable);
   QAction* AddItem(QMenu* menu, const QString& caption, const char* name, const QKeySequence& key = {});
   void UpdateRecentMenu();
