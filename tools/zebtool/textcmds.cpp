@@ -4,6 +4,7 @@
 
 #include "document/strutil.h"
 #include "document/zebset.h"
+#include "text/cellindex.h"
 #include "text/markup.h"
 #include "text/objectindex.h"
 
@@ -12,17 +13,18 @@ using json = nlohmann::ordered_json;
 namespace {
 
 // The page's main text as a page control reads it: display copy, page-object
-// entries taken off the front, fixed metrics.
+// entries taken off the front, the cells of its tables read into their
+// tables (so that the paragraphs are the page's own, as drawn), fixed metrics.
 struct PageText {
   std::unique_ptr<TZEBtesto> copy;
-  std::unique_ptr<TTextObjectIndex> index;
+  std::unique_ptr<TCellTextIndex> index;
   TFixedCanvas canvas;
   TTextContext ctx;
   std::vector<std::unique_ptr<TZEBparag>> paras;
 
   PageText(TZEBset& doc, const TZEBtesto& page, int width = 0, int zoom = 10) {
     copy = page.PageCopy(false, nullptr);
-    index = std::make_unique<TTextObjectIndex>(copy.get());
+    index = std::make_unique<TCellTextIndex>(copy.get(), ctx);
     canvas.record = false;
     ctx.doc = &doc;
     ctx.canvas = &canvas;
