@@ -2,6 +2,7 @@
 // rules, and every form of the reader walked in Italian and in English.
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QComboBox>
 #include <QDialog>
@@ -9,11 +10,18 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QToolButton>
 #include <set>
 
 #include "app/lang/oxlangs.h"
 #include "app/lib/aboutform.h"
 #include "app/lib/mainform.h"
+#include "network/ui/downloadform.h"
+#include "network/ui/mailforms.h"
+#include "network/update.h"
+#include "printing/pagesetup.h"
+#include "printing/printform.h"
+#include "search/fcerca.h"
 #include "shell/qtshell.h"
 #include "testutil.h"
 
@@ -114,6 +122,16 @@ TEST(Languager, ReaderFollowsTheDesktopLanguage) {
   EXPECT_EQ(TranslateMessage("Errore nella lettura file: /x.zeb"), "Error reading the file: /x.zeb");
   EXPECT_EQ(TranslateMessage("Errore nella lettura file:/x.zeb"), "Error reading the file:/x.zeb");
   EXPECT_EQ(TranslateMessage("qualcos'altro"), "qualcos'altro");
+  // Texts inside a message are carried over; a reason that ends one is translated too.
+  EXPECT_EQ(TranslateMessage("L'email per a@b.it non è partita (Porta non valida: x).\nVuoi salvare il modulo in un file?"),
+            "The e-mail for a@b.it did not leave (Porta non valida: x).\nDo you want to save the form in a file?");
+  EXPECT_EQ(TranslateMessage("Il modulo non è stato inviato a http://x/: Porta non valida: 99999"),
+            "The form was not sent to http://x/: Invalid port: 99999");
+  EXPECT_EQ(TranslateMessage("Stampa interrotta: la pagina è più lunga di 500 fogli; stampa interrotta."),
+            "Printing stopped: the page is longer than 500 sheets; printing stopped.");
+  EXPECT_EQ(TranslateMessage("Non c'è nessun aggiornamento.\r\n\r\n(Non trovo il file: ;http://x/Foglio 1.zeb)"),
+            "There is no update.\r\n\r\n(File not found: ;http://x/Foglio 1.zeb)");
+  EXPECT_EQ(TranslateMessage("L'email per a@b.it non è partita"), "L'email per a@b.it non è partita");
   SetReaderLanguage("ita");
   EXPECT_EQ(TranslateMessage("Errore nella lettura file: /x.zeb"), "Errore nella lettura file: /x.zeb");
 }
@@ -126,6 +144,14 @@ TTexts TextsOf(QObject* form) {
   TOxLanguager walker(form);
   TTexts out;
   for (auto& [k, v] : walker.CurrentTexts()) out[k] = v;
+  // A text shown by a component without a name is one that no table reaches.
+  for (QWidget* w : form->findChildren<QWidget*>()) {
+    auto* label = qobject_cast<QLabel*>(w);
+    auto* button = qobject_cast<QAbstractButton*>(w);
+    if (auto* tool = qobject_cast<QToolButton*>(w); tool && tool->defaultAction()) continue;  // the action's text
+    const QString text = label ? label->text() : button ? button->text() : QString();
+    if (w->objectName().isEmpty() && !text.isEmpty()) out["(unnamed)." + text.toStdString()] = text;
+  }
   return out;
 }
 
@@ -146,6 +172,20 @@ std::map<std::string, TTexts> AllForms() {
   TFabout about;
   forms["Fabout"] = TextsOf(&about);
   forms["FFiles"] = TextsOf(MakeFileLinkDialog(nullptr, "leggimi.txt").get());
+  forms["Fcerca"] = TextsOf(main.SearchWindow());
+  ScratchDir dir;
+  TPageSetupDialog setup(&store);
+  setup.SetPdfOutput(dir.File("prova.pdf"));
+  TFprint print(nullptr, &setup, &store, 0, TFprint::mPrint);
+  forms["Fprint"] = TextsOf(&print);
+  TSettings settings(store);
+  TFemail email(settings);
+  forms["Femail"] = TextsOf(&email);
+  TFAskName askName(settings);
+  forms["FAskName"] = TextsOf(&askName);
+  update::TDownloadFile download(dir.File("guida.zeb"));
+  TFdownload downloadForm("Guida", "http://127.0.0.1:9/guida.zeb", dir.File("guida.zeb"), download, TNetLimits{});
+  forms["Fdownload"] = TextsOf(&downloadForm);
   return forms;
 }
 
@@ -163,14 +203,16 @@ TEST(Languager, EveryFormIsTranslated) {
   }
   // Texts that are the same in both languages, and texts no table gives.
   const std::set<QString> same = {"&File", "&?", "&Norvane", "URL", "&Ebook", "Zoom", "&Info...", "Info",
-                                  "leggimi.txt", "Norvane",
-                                  // given in English in the Italian menu
-                                  "Search again in the ebook"};
+                                  "leggimi.txt", "Norvane", "<", "Stop! ",
+                                  // given in English in the Italian menu and forms
+                                  "Search again in the ebook", "In the Ebook  F4", "for texts, print color as black",
+                                  "all pages at once (one print job)"};
   for (const std::string& form : TableForms()) {
     if (form == "Messages") continue;
     SCOPED_TRACE(form);
     ASSERT_TRUE(ita.count(form)) << "a form with a table is walked";
     ASSERT_FALSE(BuiltInTable(form, "eng").empty());
+    for (const auto& [key, text] : ita[form]) EXPECT_NE(key.rfind("(unnamed).", 0), 0u) << key;
     for (const auto& [key, text] : ita[form]) {
       // The windows' own titles are set by code from the page or the ebook.
       if (text.isEmpty() || same.count(text) || key == "mainform.caption" || key == "fseparato.caption") continue;
@@ -189,6 +231,13 @@ TEST(Languager, EveryFormIsTranslated) {
   EXPECT_EQ(eng["MainForm"]["paginaprecedente1.caption"], "&Previous page");
   EXPECT_EQ(eng["FFiles"]["labelfile.caption"], "leggimi.txt");
   EXPECT_EQ(eng["Fabout"]["versione.caption"], QString("Version ") + TFabout::Version);
+  EXPECT_EQ(ita["Fcerca"]["tskey.caption"], "Pagina per parola chiave");
+  EXPECT_EQ(eng["Fcerca"]["tsparola.caption"], "Word");
+  EXPECT_EQ(ita["Fprint"]["btutte.caption"], "Tutte, in ordine predefinito");
+  EXPECT_EQ(eng["Fprint"]["pagscelte.columns"], "Name");
+  EXPECT_EQ(ita["FAskName"]["infolabel.caption"].left(23), "Inserite i vostri dati.");
+  EXPECT_EQ(ita["Femail"]["label2.caption"].count('\n'), 1);  // a line break in a label is one line feed
+  EXPECT_EQ(eng["Fdownload"]["fdownload.caption"], "Downloading the update for Guida");
 }
 
 TEST(Languager, EveryMessageTableLineHasItsTranslation) {

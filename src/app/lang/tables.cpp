@@ -10,12 +10,14 @@
 #include "document/codepage.h"
 #include "document/strutil.h"
 
-extern const TFormTables MainFormTables, FaboutTables, FseparatoTables, FFilesTables, MessagesTables;
+extern const TFormTables MainFormTables, FaboutTables, FseparatoTables, FFilesTables, FcercaTables, FprintTables,
+    FemailTables, FAskNameTables, FdownloadTables, MessagesTables;
 
 namespace {
 
-const TFormTables* const Tables[] = {&MainFormTables, &FaboutTables, &FseparatoTables, &FFilesTables,
-                                     &MessagesTables};
+const TFormTables* const Tables[] = {&MainFormTables, &FaboutTables,   &FseparatoTables, &FFilesTables,
+                                     &FcercaTables,   &FprintTables,   &FemailTables,    &FAskNameTables,
+                                     &FdownloadTables, &MessagesTables};
 
 std::string forcedLanguage;
 
@@ -74,12 +76,67 @@ std::vector<std::string> TableForms() {
   return out;
 }
 
-std::string TranslateMessage(const std::string& text) {
-  if (ReaderLanguage() != "eng") return text;
+namespace {
+
+// Matches a message against an Italian item in which each "%s" stands for
+// any text; the texts found fill the English item's "%s" in order. What
+// follows the item's last part is kept as it is. A final "%s" takes the rest
+// of the message: a reason given inside it, a message of its own, which is
+// translated too (up to a small depth); names and paths stand elsewhere.
+std::string Translate(const std::string& text, int depth);
+
+bool TranslateItem(const std::string& ita, const std::string& eng, const std::string& text, int depth,
+                   std::string& out) {
+  std::vector<std::string> fills;
+  size_t at = 0, from = 0;
+  for (size_t mark; (mark = ita.find("%s", from)) != std::string::npos; from = mark + 2) {
+    const std::string part = ita.substr(from, mark - from);
+    if (from == 0) {
+      if (text.compare(0, part.size(), part) != 0) return false;
+      at = part.size();
+      continue;
+    }
+    const size_t found = text.find(part, at);
+    if (found == std::string::npos) return false;
+    fills.push_back(text.substr(at, found - at));
+    at = found + part.size();
+  }
+  const std::string last = ita.substr(from);
+  if (from == 0) {
+    if (text.compare(0, last.size(), last) != 0) return false;
+    at = last.size();
+  } else if (last.empty()) {
+    const std::string rest = text.substr(at);
+    fills.push_back(depth < 2 ? Translate(rest, depth + 1) : rest);
+    at = text.size();
+  } else {
+    const size_t found = text.find(last, at);
+    if (found == std::string::npos) return false;
+    fills.push_back(text.substr(at, found - at));
+    at = found + last.size();
+  }
+  out.clear();
+  size_t fill = 0, start = 0;
+  for (size_t mark; (mark = eng.find("%s", start)) != std::string::npos; start = mark + 2) {
+    out += eng.substr(start, mark - start);
+    if (fill < fills.size()) out += fills[fill++];
+  }
+  out += eng.substr(start) + text.substr(at);
+  return true;
+}
+
+std::string Translate(const std::string& text, int depth) {
   static const TMessagePairs messages;
+  std::string out;
   for (const auto& [ita, eng] : messages.pairs)
-    if (!ita.empty() && text.compare(0, ita.size(), ita) == 0) return eng + text.substr(ita.size());
+    if (!ita.empty() && TranslateItem(ita, eng, text, depth, out)) return out;
   return text;
+}
+
+}  // namespace
+
+std::string TranslateMessage(const std::string& text) {
+  return ReaderLanguage() == "eng" ? Translate(text, 0) : text;
 }
 
 QString Tr(const char* italian) { return QString::fromStdString(TranslateMessage(italian)); }
