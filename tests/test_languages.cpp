@@ -124,7 +124,9 @@ TEST(Languager, ReaderFollowsTheDesktopLanguage) {
   EXPECT_EQ(TranslateMessage("qualcos'altro"), "qualcos'altro");
   // Texts inside a message are carried over; a reason that ends one is translated too.
   EXPECT_EQ(TranslateMessage("L'email per a@b.it non è partita (Porta non valida: x).\nVuoi salvare il modulo in un file?"),
-            "The e-mail for a@b.it did not leave (Porta non valida: x).\nDo you want to save the form in a file?");
+            "The e-mail for a@b.it did not leave (Invalid port: x).\nDo you want to save the form in a file?");
+  EXPECT_EQ(TranslateMessage("Non riesco a rinominare Foglio 1.zeb in old-1-Foglio 1.zeb: Permission denied"),
+            "I cannot rename Foglio 1.zeb to old-1-Foglio 1.zeb: Permission denied");  // names stay as they are
   EXPECT_EQ(TranslateMessage("Il modulo non è stato inviato a http://x/: Porta non valida: 99999"),
             "The form was not sent to http://x/: Invalid port: 99999");
   EXPECT_EQ(TranslateMessage("Stampa interrotta: la pagina è più lunga di 500 fogli; stampa interrotta."),
@@ -247,4 +249,17 @@ TEST(Languager, EveryMessageTableLineHasItsTranslation) {
   const std::string n = ita.Lookup("_.messages_items", "Count", "");
   EXPECT_EQ(n, eng.Lookup("_.messages_items", "Count", "-"));
   EXPECT_GT(std::stoi(n), 20);
+  // Both texts of a pair carry the same marks in the same order.
+  const QRegularExpression mark("%[sm]");
+  for (int i = 0; i < std::stoi(n); ++i) {
+    const std::string item = "Item" + std::to_string(i);
+    QStringList marks[2];
+    int side = 0;
+    for (const TOxLanguager* t : {&ita, &eng}) {
+      const QString text = QString::fromLatin1(t->Lookup("_.messages_items", item, "").c_str());
+      for (const QRegularExpressionMatch& m : mark.globalMatch(text)) marks[side] << m.captured();
+      ++side;
+    }
+    EXPECT_EQ(marks[0], marks[1]) << item;
+  }
 }

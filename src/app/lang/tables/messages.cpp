@@ -1,12 +1,13 @@
 // Messages and texts set by code: item n of the English list translates item n
 // of the Italian one (a message that begins with an item gets its translation).
-// A "%s" in an item stands for any text, carried over into the translation.
+// A "%s" in an item stands for a name or a path, carried over into the
+// translation; a "%m" for a message inside the message, translated too.
 #include "app/lang/tables.h"
 
 extern const TFormTables MessagesTables;
 const TFormTables MessagesTables = {"Messages", R"(
 *_.messages_items*count
- 83
+ 86
 *_.messages_items*item0
  Informazione
 *_.messages_items*item1
@@ -112,7 +113,7 @@ const TFormTables MessagesTables = {"Messages", R"(
 *_.messages_items*item51
  Nessuna stampante raggiungibile.%sUsare le impostazioni di stampa del sistema (CUPS, http://localhost:631/) per installare una stampante (anche inesistente e/o non collegata).
 *_.messages_items*item52
- Stampa interrotta: %s
+ Stampa interrotta: %m
 *_.messages_items*item53
  la stampa non è iniziata
 *_.messages_items*item54
@@ -142,11 +143,11 @@ const TFormTables MessagesTables = {"Messages", R"(
 *_.messages_items*item66
  Non riesco a rinominare %s in %s: 
 *_.messages_items*item67
- Il modulo non è stato inviato a %s: %s
+ Il modulo non è stato inviato a %s: %m
 *_.messages_items*item68
  Email inviata a 
 *_.messages_items*item69
- L'email per %s non è partita (%s).%sVuoi salvare il modulo in un file?
+ L'email per %s non è partita (%m).%sVuoi salvare il modulo in un file?
 *_.messages_items*item70
  File di testo (*.txt)
 *_.messages_items*item71
@@ -173,9 +174,15 @@ const TFormTables MessagesTables = {"Messages", R"(
  La risposta supera il massimo di 
 *_.messages_items*item82
  Imposta margini
+*_.messages_items*item83
+ Errore di creazione socket
+*_.messages_items*item84
+ Manca l'indirizzo del mittente (email1)
+*_.messages_items*item85
+ Trasferimento incompleto: ricevuti 
 )", R"(
 *_.messages_items*count
- 83
+ 86
 *_.messages_items*item0
  Information
 *_.messages_items*item1
@@ -281,7 +288,7 @@ const TFormTables MessagesTables = {"Messages", R"(
 *_.messages_items*item51
  No printer can be reached.%sUse the system's print settings (CUPS, http://localhost:631/) to install a printer (even one that does not exist or is not connected).
 *_.messages_items*item52
- Printing stopped: %s
+ Printing stopped: %m
 *_.messages_items*item53
  printing has not started
 *_.messages_items*item54
@@ -311,11 +318,11 @@ const TFormTables MessagesTables = {"Messages", R"(
 *_.messages_items*item66
  I cannot rename %s to %s: 
 *_.messages_items*item67
- The form was not sent to %s: %s
+ The form was not sent to %s: %m
 *_.messages_items*item68
  E-mail sent to 
 *_.messages_items*item69
- The e-mail for %s did not leave (%s).%sDo you want to save the form in a file?
+ The e-mail for %s did not leave (%m).%sDo you want to save the form in a file?
 *_.messages_items*item70
  Text files (*.txt)
 *_.messages_items*item71
@@ -342,4 +349,10 @@ const TFormTables MessagesTables = {"Messages", R"(
  The answer exceeds the maximum of 
 *_.messages_items*item82
  Page margins
+*_.messages_items*item83
+ Cannot create a socket
+*_.messages_items*item84
+ The sender's address is missing (email1)
+*_.messages_items*item85
+ Incomplete transfer: received 
 )"};
