@@ -123,7 +123,8 @@ TEST(Languager, ReaderFollowsTheDesktopLanguage) {
   EXPECT_EQ(TranslateMessage("Errore nella lettura file:/x.zeb"), "Error reading the file:/x.zeb");
   EXPECT_EQ(TranslateMessage("qualcos'altro"), "qualcos'altro");
   // Texts inside a message are carried over; a reason that ends one is translated too.
-  EXPECT_EQ(TranslateMessage("L'email per a@b.it non è partita (Porta non valida: x).\nVuoi salvare il modulo in un file?"),
+  EXPECT_EQ(TranslateMessage("L'email per a@b.it non è partita (Porta non valida: x).\n"
+                             "Vuoi salvare il modulo in un file?"),
             "The e-mail for a@b.it did not leave (Invalid port: x).\nDo you want to save the form in a file?");
   EXPECT_EQ(TranslateMessage("Non riesco a rinominare Foglio 1.zeb in old-1-Foglio 1.zeb: Permission denied"),
             "I cannot rename Foglio 1.zeb to old-1-Foglio 1.zeb: Permission denied");  // names stay as they are

@@ -7,7 +7,7 @@
 extern const TFormTables MessagesTables;
 const TFormTables MessagesTables = {"Messages", R"(
 *_.messages_items*count
- 86
+ 91
 *_.messages_items*item0
  Informazione
 *_.messages_items*item1
@@ -180,9 +180,19 @@ const TFormTables MessagesTables = {"Messages", R"(
  Manca l'indirizzo del mittente (email1)
 *_.messages_items*item85
  Trasferimento incompleto: ricevuti 
+*_.messages_items*item86
+ Modulo salvato in 
+*_.messages_items*item87
+ Invio del modulo non disponibile: il modulo non è stato inviato.
+*_.messages_items*item88
+ &Ok
+*_.messages_items*item89
+ &Sì
+*_.messages_items*item90
+ &No
 )", R"(
 *_.messages_items*count
- 86
+ 91
 *_.messages_items*item0
  Information
 *_.messages_items*item1
@@ -355,4 +365,14 @@ const TFormTables MessagesTables = {"Messages", R"(
  The sender's address is missing (email1)
 *_.messages_items*item85
  Incomplete transfer: received 
+*_.messages_items*item86
+ Form saved in 
+*_.messages_items*item87
+ Sending forms is not available: the form was not sent.
+*_.messages_items*item88
+ &OK
+*_.messages_items*item89
+ &Yes
+*_.messages_items*item90
+ &No
 )"};
