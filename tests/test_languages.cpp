@@ -136,6 +136,7 @@ TEST(Languager, ReaderFollowsTheDesktopLanguage) {
   EXPECT_EQ(TranslateMessage("Non c'è nessun aggiornamento.\r\n\r\n(Non trovo il file: ;http://x/Foglio 1.zeb)"),
             "There is no update.\r\n\r\n(File not found: ;http://x/Foglio 1.zeb)");
   EXPECT_EQ(TranslateMessage("L'email per a@b.it non è partita"), "L'email per a@b.it non è partita");
+  EXPECT_EQ(TranslateMessage("Ricevuti 512 bytes sul socket ID 7"), "Received 512 bytes on socket ID 7");
   SetReaderLanguage("ita");
   EXPECT_EQ(TranslateMessage("Errore nella lettura file: /x.zeb"), "Errore nella lettura file: /x.zeb");
 }

@@ -7,7 +7,7 @@
 extern const TFormTables MessagesTables;
 const TFormTables MessagesTables = {"Messages", R"(
 *_.messages_items*count
- 91
+ 96
 *_.messages_items*item0
  Informazione
 *_.messages_items*item1
@@ -190,9 +190,19 @@ const TFormTables MessagesTables = {"Messages", R"(
  &Sì
 *_.messages_items*item90
  &No
+*_.messages_items*item91
+ Socket chiuso, ID 
+*_.messages_items*item92
+ Apertura fallita per il socket di output %s per l' host %s
+*_.messages_items*item93
+ Output socket %s per l' host %s aperto con successo; ID 
+*_.messages_items*item94
+ Trasmessi %s bytes sul socket ID 
+*_.messages_items*item95
+ Ricevuti %s bytes sul socket ID 
 )", R"(
 *_.messages_items*count
- 91
+ 96
 *_.messages_items*item0
  Information
 *_.messages_items*item1
@@ -375,4 +385,14 @@ const TFormTables MessagesTables = {"Messages", R"(
  &Yes
 *_.messages_items*item90
  &No
+*_.messages_items*item91
+ Socket closed, ID 
+*_.messages_items*item92
+ Opening the output socket %s to the host %s failed
+*_.messages_items*item93
+ Output socket %s to the host %s open; ID 
+*_.messages_items*item94
+ Sent %s bytes on socket ID 
+*_.messages_items*item95
+ Received %s bytes on socket ID 
 )"};
