@@ -21,6 +21,7 @@
 #include "network/update.h"
 #include "printing/pagesetup.h"
 #include "printing/printform.h"
+#include "printing/printjob.h"
 #include "search/fcerca.h"
 #include "shell/qtshell.h"
 #include "testutil.h"
@@ -137,6 +138,10 @@ TEST(Languager, ReaderFollowsTheDesktopLanguage) {
             "There is no update.\r\n\r\n(File not found: ;http://x/Foglio 1.zeb)");
   EXPECT_EQ(TranslateMessage("L'email per a@b.it non è partita"), "L'email per a@b.it non è partita");
   EXPECT_EQ(TranslateMessage("Ricevuti 512 bytes sul socket ID 7"), "Received 512 bytes on socket ID 7");
+  // The messages the printing and the update build are in the table as they are built.
+  for (const std::string& text : {NoPrinterText(), PrintFailureText("x", true), update::NoUpdateText("http://x/")})
+    EXPECT_NE(TranslateMessage(text).substr(0, 12), text.substr(0, 12)) << text;
+  EXPECT_EQ(TranslateMessage(PrintFailureText("x", true)).substr(0, 34), "No printer can be reached on Linux");
   SetReaderLanguage("ita");
   EXPECT_EQ(TranslateMessage("Errore nella lettura file: /x.zeb"), "Errore nella lettura file: /x.zeb");
 }

@@ -6,6 +6,8 @@ const TFormTables FprintTables = {"Fprint", R"(
  Stampa
 *_*tspagine_caption
  Stampa pagine
+*_*tsordine_caption
+ Ordine predefinito
 *_*tsopzioni_caption
  Opzioni
 *_.pagscelte_columns*item0_caption
@@ -34,6 +36,10 @@ const TFormTables FprintTables = {"Fprint", R"(
  Sommario
 *_*bcurpag_hint
  Pagina corrente
+*_*prossimaslide1_caption
+ Prossima slide...
+*_*cbprevord_caption
+ preview al clic sulla lista
 *_*cbsfondo_caption
  sfondo
 *_*cbsfondotab_caption
@@ -53,6 +59,8 @@ const TFormTables FprintTables = {"Fprint", R"(
  Print
 *_*tspagine_caption
  Print pages
+*_*tsordine_caption
+ Default order
 *_*tsopzioni_caption
  Options
 *_.pagscelte_columns*item0_caption
@@ -81,6 +89,10 @@ const TFormTables FprintTables = {"Fprint", R"(
  Contents
 *_*bcurpag_hint
  Current page
+*_*prossimaslide1_caption
+ Next slide...
+*_*cbprevord_caption
+ preview on a click in the list
 *_*cbsfondo_caption
  background
 *_*cbsfondotab_caption

@@ -7,7 +7,7 @@
 extern const TFormTables MessagesTables;
 const TFormTables MessagesTables = {"Messages", R"(
 *_.messages_items*count
- 96
+ 97
 *_.messages_items*item0
  Informazione
 *_.messages_items*item1
@@ -111,7 +111,7 @@ const TFormTables MessagesTables = {"Messages", R"(
 *_.messages_items*item50
  Imposta stampante
 *_.messages_items*item51
- Nessuna stampante raggiungibile.%sUsare le impostazioni di stampa del sistema (CUPS, http://localhost:631/) per installare una stampante (anche inesistente e/o non collegata).
+ Nessuna stampante raggiungibile in Linux.%sUscire dal programma ed usare le impostazioni di stampa del sistema (CUPS, http://localhost:631/) per installare una stampante (anche inesistente e/o non collegata).
 *_.messages_items*item52
  Stampa interrotta: %m
 *_.messages_items*item53
@@ -200,9 +200,11 @@ const TFormTables MessagesTables = {"Messages", R"(
  Trasmessi %s bytes sul socket ID 
 *_.messages_items*item95
  Ricevuti %s bytes sul socket ID 
+*_.messages_items*item96
+ Usare "Imposta stampante"
 )", R"(
 *_.messages_items*count
- 96
+ 97
 *_.messages_items*item0
  Information
 *_.messages_items*item1
@@ -306,7 +308,7 @@ const TFormTables MessagesTables = {"Messages", R"(
 *_.messages_items*item50
  Printer setup
 *_.messages_items*item51
- No printer can be reached.%sUse the system's print settings (CUPS, http://localhost:631/) to install a printer (even one that does not exist or is not connected).
+ No printer can be reached on Linux.%sLeave the program and use the system's print settings (CUPS, http://localhost:631/) to install a printer (even one that does not exist or is not connected).
 *_.messages_items*item52
  Printing stopped: %m
 *_.messages_items*item53
@@ -395,4 +397,6 @@ const TFormTables MessagesTables = {"Messages", R"(
  Sent %s bytes on socket ID 
 *_.messages_items*item95
  Received %s bytes on socket ID 
+*_.messages_items*item96
+ Use "Printer setup"
 )"};
