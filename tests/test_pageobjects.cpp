@@ -207,6 +207,23 @@ TEST_F(PageObjectsTest, PercentTablesFollowThePageWidth) {
   page->resize(600, 400);
   Settle();
   EXPECT_EQ(table->width(), 300);
+
+  // An automatic column whose word breaks into single characters at the
+  // start width: the percent column leaves it the room the whole word takes,
+  // and the table stays within its line.
+  const int t2 = writer.Add(tabellaHtml, TableRec(writer, 2, {{K::Percent, 40}, {K::Automatic, 0}}, 2));
+  writer.AddPage("T2", "<Z S0 l0 r0 >" + Ref(tabellaHtml, t2) + Marker(1) + Cells(1) +
+                           "<Z S1 l20 r20 >Automaticamente<T>" + Cells(1) + Cells(1, "mmmmm"));
+  ASSERT_TRUE(f.OpenBuilt(writer));
+  page->resize(400, 400);
+  page->LoadPage(f.doc->Page(1));
+  Settle();
+  auto* wide = Control<TMyyTable>(tabellaHtml, t2);
+  ASSERT_NE(wide, nullptr);
+  TZEBbox* word = wide->Cell(0, 1);
+  EXPECT_EQ(word->Paragraph(0)->lines.size(), 1u) << "the word stays whole";
+  EXPECT_LE(wide->width(), 400);
+  EXPECT_EQ(wide->Cell(0, 0)->width() + word->width() + 3 * 2, wide->width());
 }
 
 TEST_F(PageObjectsTest, DamagedTablesShowWhatTheyCan) {

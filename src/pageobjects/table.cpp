@@ -177,6 +177,21 @@ void TMyyTable::Layout(int width) {
       PlaceCell(r, c, 0, 0, start);
       working[c] = std::max(working[c], cellSize_[r][c].width());
     }
+    // A cell measured narrower than it turns out at the column's width (a
+    // word broken into single characters at the start width, whole and
+    // overflowing at the wider one) would widen the column only when the
+    // columns are evened out, after the percent columns took the rest of the
+    // width: the table would stick out of its line. The column takes that
+    // width now instead.
+    for (int round = 0; round < 4; ++round) {
+      int widest = working[c];
+      for (int r = 0; r < R; ++r) {
+        PlaceCell(r, c, 0, 0, working[c]);
+        widest = std::max(widest, cellSize_[r][c].width());
+      }
+      if (widest == working[c]) break;
+      working[c] = widest;
+    }
   }
   const std::vector<int> widths = RowCellWidths(avail, kinds, values, working);
   for (int r = 0, y = S; r < R; ++r) {
