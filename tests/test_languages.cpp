@@ -2,6 +2,7 @@
 // rules, and every form of the reader walked in Italian and in English.
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QComboBox>
 #include <QDialog>
@@ -9,11 +10,19 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QToolButton>
 #include <set>
 
 #include "app/lang/oxlangs.h"
 #include "app/lib/aboutform.h"
 #include "app/lib/mainform.h"
+#include "network/ui/downloadform.h"
+#include "network/ui/mailforms.h"
+#include "network/update.h"
+#include "printing/pagesetup.h"
+#include "printing/printform.h"
+#include "printing/printjob.h"
+#include "search/fcerca.h"
 #include "shell/qtshell.h"
 #include "testutil.h"
 
@@ -28,7 +37,7 @@ std::string Table(const std::vector<std::string>& lines) {
 
 struct LanguageGuard {
   explicit LanguageGuard(const std::string& code) { SetReaderLanguage(code); }
-  ~LanguageGuard() { SetReaderLanguage(""); }
+  ~LanguageGuard() { SetReaderLanguage("ita"); }  // the language the tests run in
 };
 
 }  // namespace
@@ -97,6 +106,7 @@ TEST(Languager, ReaderFollowsTheDesktopLanguage) {
     return ReaderLanguage();
   };
   const QByteArray all = qgetenv("LC_ALL"), msg = qgetenv("LC_MESSAGES"), lang = qgetenv("LANG");
+  SetReaderLanguage("");  // follow the environment
   EXPECT_EQ(with({}), "ita");
   EXPECT_EQ(with({{"LANG", "en_US.UTF-8"}}), "eng");
   EXPECT_EQ(with({{"LANG", "it_IT.UTF-8"}}), "ita");
@@ -114,6 +124,24 @@ TEST(Languager, ReaderFollowsTheDesktopLanguage) {
   EXPECT_EQ(TranslateMessage("Errore nella lettura file: /x.zeb"), "Error reading the file: /x.zeb");
   EXPECT_EQ(TranslateMessage("Errore nella lettura file:/x.zeb"), "Error reading the file:/x.zeb");
   EXPECT_EQ(TranslateMessage("qualcos'altro"), "qualcos'altro");
+  // Texts inside a message are carried over; a reason that ends one is translated too.
+  EXPECT_EQ(TranslateMessage("L'email per a@b.it non è partita (Porta non valida: x).\n"
+                             "Vuoi salvare il modulo in un file?"),
+            "The e-mail for a@b.it did not leave (Invalid port: x).\nDo you want to save the form in a file?");
+  EXPECT_EQ(TranslateMessage("Non riesco a rinominare Foglio 1.zeb in old-1-Foglio 1.zeb: Permission denied"),
+            "I cannot rename Foglio 1.zeb to old-1-Foglio 1.zeb: Permission denied");  // names stay as they are
+  EXPECT_EQ(TranslateMessage("Il modulo non è stato inviato a http://x/: Porta non valida: 99999"),
+            "The form was not sent to http://x/: Invalid port: 99999");
+  EXPECT_EQ(TranslateMessage("Stampa interrotta: la pagina è più lunga di 500 fogli; stampa interrotta."),
+            "Printing stopped: the page is longer than 500 sheets; printing stopped.");
+  EXPECT_EQ(TranslateMessage("Non c'è nessun aggiornamento.\r\n\r\n(Non trovo il file: ;http://x/Foglio 1.zeb)"),
+            "There is no update.\r\n\r\n(File not found: ;http://x/Foglio 1.zeb)");
+  EXPECT_EQ(TranslateMessage("L'email per a@b.it non è partita"), "L'email per a@b.it non è partita");
+  EXPECT_EQ(TranslateMessage("Ricevuti 512 bytes sul socket ID 7"), "Received 512 bytes on socket ID 7");
+  // The messages the printing and the update build are in the table as they are built.
+  for (const std::string& text : {NoPrinterText(), PrintFailureText("x", true), update::NoUpdateText("http://x/")})
+    EXPECT_NE(TranslateMessage(text).substr(0, 12), text.substr(0, 12)) << text;
+  EXPECT_EQ(TranslateMessage(PrintFailureText("x", true)).substr(0, 34), "No printer can be reached on Linux");
   SetReaderLanguage("ita");
   EXPECT_EQ(TranslateMessage("Errore nella lettura file: /x.zeb"), "Errore nella lettura file: /x.zeb");
 }
@@ -126,6 +154,14 @@ TTexts TextsOf(QObject* form) {
   TOxLanguager walker(form);
   TTexts out;
   for (auto& [k, v] : walker.CurrentTexts()) out[k] = v;
+  // A text shown by a component without a name is one that no table reaches.
+  for (QWidget* w : form->findChildren<QWidget*>()) {
+    auto* label = qobject_cast<QLabel*>(w);
+    auto* button = qobject_cast<QAbstractButton*>(w);
+    if (auto* tool = qobject_cast<QToolButton*>(w); tool && tool->defaultAction()) continue;  // the action's text
+    const QString text = label ? label->text() : button ? button->text() : QString();
+    if (w->objectName().isEmpty() && !text.isEmpty()) out["(unnamed)." + text.toStdString()] = text;
+  }
   return out;
 }
 
@@ -146,6 +182,20 @@ std::map<std::string, TTexts> AllForms() {
   TFabout about;
   forms["Fabout"] = TextsOf(&about);
   forms["FFiles"] = TextsOf(MakeFileLinkDialog(nullptr, "leggimi.txt").get());
+  forms["Fcerca"] = TextsOf(main.SearchWindow());
+  ScratchDir dir;
+  TPageSetupDialog setup(&store);
+  setup.SetPdfOutput(dir.File("prova.pdf"));
+  TFprint print(nullptr, &setup, &store, 0, TFprint::mPrint);
+  forms["Fprint"] = TextsOf(&print);
+  TSettings settings(store);
+  TFemail email(settings);
+  forms["Femail"] = TextsOf(&email);
+  TFAskName askName(settings);
+  forms["FAskName"] = TextsOf(&askName);
+  update::TDownloadFile download(dir.File("guida.zeb"));
+  TFdownload downloadForm("Guida", "http://127.0.0.1:9/guida.zeb", dir.File("guida.zeb"), download, TNetLimits{});
+  forms["Fdownload"] = TextsOf(&downloadForm);
   return forms;
 }
 
@@ -163,14 +213,16 @@ TEST(Languager, EveryFormIsTranslated) {
   }
   // Texts that are the same in both languages, and texts no table gives.
   const std::set<QString> same = {"&File", "&?", "&Norvane", "URL", "&Ebook", "Zoom", "&Info...", "Info",
-                                  "leggimi.txt", "Norvane",
-                                  // given in English in the Italian menu
-                                  "Search again in the ebook"};
+                                  "leggimi.txt", "Norvane", "<", "Stop! ",
+                                  // given in English in the Italian menu and forms
+                                  "Search again in the ebook", "In the Ebook  F4", "for texts, print color as black",
+                                  "all pages at once (one print job)"};
   for (const std::string& form : TableForms()) {
     if (form == "Messages") continue;
     SCOPED_TRACE(form);
     ASSERT_TRUE(ita.count(form)) << "a form with a table is walked";
     ASSERT_FALSE(BuiltInTable(form, "eng").empty());
+    for (const auto& [key, text] : ita[form]) EXPECT_NE(key.rfind("(unnamed).", 0), 0u) << key;
     for (const auto& [key, text] : ita[form]) {
       // The windows' own titles are set by code from the page or the ebook.
       if (text.isEmpty() || same.count(text) || key == "mainform.caption" || key == "fseparato.caption") continue;
@@ -189,6 +241,13 @@ TEST(Languager, EveryFormIsTranslated) {
   EXPECT_EQ(eng["MainForm"]["paginaprecedente1.caption"], "&Previous page");
   EXPECT_EQ(eng["FFiles"]["labelfile.caption"], "leggimi.txt");
   EXPECT_EQ(eng["Fabout"]["versione.caption"], QString("Version ") + TFabout::Version);
+  EXPECT_EQ(ita["Fcerca"]["tskey.caption"], "Pagina per parola chiave");
+  EXPECT_EQ(eng["Fcerca"]["tsparola.caption"], "Word");
+  EXPECT_EQ(ita["Fprint"]["btutte.caption"], "Tutte, in ordine predefinito");
+  EXPECT_EQ(eng["Fprint"]["pagscelte.columns"], "Name");
+  EXPECT_EQ(ita["FAskName"]["infolabel.caption"].left(23), "Inserite i vostri dati.");
+  EXPECT_EQ(ita["Femail"]["label2.caption"].count('\n'), 1);  // a line break in a label is one line feed
+  EXPECT_EQ(eng["Fdownload"]["fdownload.caption"], "Downloading the update for Guida");
 }
 
 TEST(Languager, EveryMessageTableLineHasItsTranslation) {
@@ -198,4 +257,17 @@ TEST(Languager, EveryMessageTableLineHasItsTranslation) {
   const std::string n = ita.Lookup("_.messages_items", "Count", "");
   EXPECT_EQ(n, eng.Lookup("_.messages_items", "Count", "-"));
   EXPECT_GT(std::stoi(n), 20);
+  // Both texts of a pair carry the same marks in the same order.
+  const QRegularExpression mark("%[sm]");
+  for (int i = 0; i < std::stoi(n); ++i) {
+    const std::string item = "Item" + std::to_string(i);
+    QStringList marks[2];
+    int side = 0;
+    for (const TOxLanguager* t : {&ita, &eng}) {
+      const QString text = QString::fromLatin1(t->Lookup("_.messages_items", item, "").c_str());
+      for (const QRegularExpressionMatch& m : mark.globalMatch(text)) marks[side] << m.captured();
+      ++side;
+    }
+    EXPECT_EQ(marks[0], marks[1]) << item;
+  }
 }

@@ -9,6 +9,7 @@
 #include <map>
 #include <optional>
 
+#include "app/lang/oxlangs.h"
 #include "document/services.h"
 #include "platform/settings.h"
 #include "printing/printjob.h"
@@ -83,12 +84,13 @@ bool TPageSetupDialog::Execute(QWidget* parent) {
   if (!printer_->isValid()) {
     // Told once; until the program starts again there is nothing to set up.
     noPrinter_ = true;
-    QMessageBox::information(parent, QString(), QString::fromStdString(NoPrinterText()));
+    QMessageBox::information(parent, QString(), QString::fromStdString(TranslateMessage(NoPrinterText())));
     return false;
   }
   const QMarginsF mm(MarginLeft() / 100.0, MarginTop() / 100.0, MarginRight() / 100.0, MarginBottom() / 100.0);
   printer_->setPageMargins(mm, QPageLayout::Millimeter);
   QPageSetupDialog dialog(printer_.get(), parent);
+  dialog.setWindowTitle(Tr("Imposta margini"));
   if (QScreen* s = QGuiApplication::primaryScreen()) {
     const QRect area = s->availableGeometry();
     dialog.adjustSize();

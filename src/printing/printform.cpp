@@ -20,6 +20,7 @@
 #include <QTreeWidget>
 #include <algorithm>
 
+#include "app/lang/oxlangs.h"
 #include "document/zebobject.h"
 #include "document/zebset.h"
 #include "pageobjects/zebbox.h"
@@ -77,7 +78,7 @@ void TSheetPreview::ShowPage(TZEBset* doc, int page, const TPageSetupDialog& set
     auto* label = new QLabel(column_);
     label->setPixmap(QPixmap::fromImage(framed));
     layout_->addWidget(label);
-    auto* caption = new QLabel(QString("Foglio %1").arg(++sheets_), column_);
+    auto* caption = new QLabel(Tr("Foglio %1").arg(++sheets_), column_);
     caption->setAlignment(Qt::AlignHCenter);
     layout_->addWidget(caption);
   }
@@ -86,8 +87,9 @@ void TSheetPreview::ShowPage(TZEBset* doc, int page, const TPageSetupDialog& set
 // ---------------------------------------------------------------- dialog
 
 namespace {
-QPushButton* Button(const QString& text, QWidget* parent, const QString& hint = {}) {
+QPushButton* Button(const char* name, const QString& text, QWidget* parent, const QString& hint = {}) {
   auto* b = new QPushButton(text, parent);
+  b->setObjectName(name);
   if (!hint.isEmpty()) b->setToolTip(hint);
   return b;
 }
@@ -109,8 +111,10 @@ TFprint::TFprint(TZEBset* doc, TPageSetupDialog* setup, ISettingsStore* store, i
                  QWidget* parent)
     : QDialog(parent), doc_(doc), setup_(setup), currentPage_(currentPage), mode_(mode) {
   if (store) settings_ = std::make_unique<TSettings>(*store);
+  setObjectName("Fprint");
   setWindowTitle("Stampa");
   PageControl = new QTabWidget(this);
+  PageControl->setObjectName("PageControl");
   PageControl->addTab(BuildPagesTab(), "Stampa pagine");
   // The default order is edited by the authoring program: hidden here.
   PageControl->addTab(BuildOrderTab(), "Ordine predefinito");
@@ -118,8 +122,8 @@ TFprint::TFprint(TZEBset* doc, TPageSetupDialog* setup, ISettingsStore* store, i
   PageControl->addTab(BuildOptionsTab(), "Opzioni");
   ProgressBar = new QProgressBar(this);
   ProgressBar->hide();
-  BOk = Button(mode == mOptions ? "&Ok" : "&Stampa", this);
-  BAnnulla = Button("A&nnulla", this);
+  BOk = Button("BOk", "&Stampa", this);
+  BAnnulla = Button("BAnnulla", "A&nnulla", this);
   auto* bottom = new QHBoxLayout;
   bottom->addWidget(ProgressBar, 1);
   bottom->addStretch();
@@ -128,6 +132,9 @@ TFprint::TFprint(TZEBset* doc, TPageSetupDialog* setup, ISettingsStore* store, i
   auto* main = new QVBoxLayout(this);
   main->addWidget(PageControl);
   main->addLayout(bottom);
+  auto* languager = new TOxLanguager(this);
+  languager->SetLocalizationString(BuiltInTable("Fprint"));
+  if (mode == mOptions) BOk->setText("&Ok");
   connect(BOk, &QPushButton::clicked, this, &TFprint::BOkClick);
   connect(BAnnulla, &QPushButton::clicked, this, &QDialog::reject);
   if (mode == mOptions) {
@@ -153,20 +160,24 @@ TFprint::~TFprint() {
 
 QWidget* TFprint::BuildPagesTab() {
   auto* tab = new QWidget;
+  tab->setObjectName("TSpagine");
   PagScelte = new QTreeWidget(tab);
+  PagScelte->setObjectName("PagScelte");
   PagScelte->setHeaderLabels({"Nome"});
   PagScelte->setRootIsDecorated(false);
   PagScelte->setSelectionMode(QAbstractItemView::ExtendedSelection);
   PagScelte->installEventFilter(this);
-  Btutte = Button("Tutte, in ordine predefinito", tab);
-  BCorrente = Button("Corrente", tab);
-  BAggiungiPagina = Button("Aggiungi pagina a destra", tab);
-  Bup = Button("Sposta prima", tab);
-  Bdown = Button("Sposta dopo", tab);
-  Bdelpage = Button("Cestina selezionata", tab);
+  Btutte = Button("Btutte", "Tutte, in ordine predefinito", tab);
+  BCorrente = Button("BCorrente", "Corrente", tab);
+  BAggiungiPagina = Button("BAggiungiPagina", "Aggiungi pagina a destra", tab);
+  Bup = Button("Bup", "Sposta prima", tab);
+  Bdown = Button("Bdown", "Sposta dopo", tab);
+  Bdelpage = Button("Bdelpage", "Cestina selezionata", tab);
   CBsegna = new QCheckBox("Aggiungi in lista tutte le pagine toccate navigando", tab);
+  CBsegna->setObjectName("CBsegna");
   CBsegna->setChecked(true);
   CBprev = new QCheckBox("preview al clic sulla lista", tab);
+  CBprev->setObjectName("CBprev");
   auto* left = new QVBoxLayout;
   left->addWidget(PagScelte, 1);
   for (QWidget* w : std::initializer_list<QWidget*>{Btutte, BCorrente, BAggiungiPagina, Bup, Bdown, Bdelpage, CBsegna,
@@ -175,10 +186,10 @@ QWidget* TFprint::BuildPagesTab() {
 
   Preview = PreviewFrames(tab, doc_);
   Preview->setMinimumSize(320, 300);
-  BIndietro = Button("Indietro", tab);
-  BCover = Button("Copertina", tab);
-  BSummary = Button("Sommario", tab);
-  BCurPag = Button("", tab, "Pagina corrente");
+  BIndietro = Button("BIndietro", "Indietro", tab);
+  BCover = Button("BCover", "Copertina", tab);
+  BSummary = Button("BSummary", "Sommario", tab);
+  BCurPag = Button("BCurPag", "", tab, "Pagina corrente");
   BCurPag->setFixedWidth(28);
   auto* nav = new QHBoxLayout;
   for (QWidget* w : {BIndietro, BCover, BSummary, BCurPag}) nav->addWidget(w);
@@ -210,6 +221,7 @@ QWidget* TFprint::BuildPagesTab() {
   };
   PreviewMenu = new QMenu(this);
   NextSlideItem = PreviewMenu->addAction("Prossima slide...");
+  NextSlideItem->setObjectName("Prossimaslide1");
   connect(NextSlideItem, &QAction::triggered, this, &TFprint::NextSlideClick);
   // Right-clicks on the pages open it through their text boxes; elsewhere through the frame set.
   Preview->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -225,8 +237,10 @@ QWidget* TFprint::BuildPagesTab() {
 
 QWidget* TFprint::BuildOrderTab() {
   auto* tab = new QWidget;
+  tab->setObjectName("TSordine");
   PreviewOrd = PreviewFrames(tab, doc_);
   CBprevOrd = new QCheckBox("preview al clic sulla lista", tab);
+  CBprevOrd->setObjectName("CBprevOrd");
   auto* col = new QVBoxLayout(tab);
   col->addWidget(PreviewOrd, 1);
   col->addWidget(CBprevOrd);
@@ -259,15 +273,23 @@ void TFprint::RestorePosition(QWidget* parent) {
 
 QWidget* TFprint::BuildOptionsTab() {
   auto* tab = new QWidget;
+  tab->setObjectName("TSopzioni");
   CBsfondo = new QCheckBox("sfondo", tab);
+  CBsfondo->setObjectName("CBsfondo");
   CBsfondoTab = new QCheckBox("sfondo tabelle", tab);
+  CBsfondoTab->setObjectName("CBsfondoTab");
   Escale = new QSpinBox(tab);
+  Escale->setObjectName("Escale");
   Escale->setRange(20, 20000);
   Escale->setValue(2500);
   CBprintcolorasblack = new QCheckBox("for texts, print color as black", tab);
+  CBprintcolorasblack->setObjectName("CBprintcolorasblack");
   CBallinone = new QCheckBox("all pages at once (one print job)", tab);
+  CBallinone->setObjectName("CBallinone");
   auto* scale = new QHBoxLayout;
-  scale->addWidget(new QLabel("Scala immagini:", tab));
+  auto* scaleLabel = new QLabel("Scala immagini:", tab);
+  scaleLabel->setObjectName("LabelScale");
+  scale->addWidget(scaleLabel);
   scale->addWidget(Escale);
   scale->addStretch();
   auto* col = new QVBoxLayout(tab);

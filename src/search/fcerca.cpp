@@ -14,6 +14,7 @@
 #include <QAbstractItemView>
 #include <QVBoxLayout>
 
+#include "app/lang/oxlangs.h"
 #include "docviews/zeblistview.h"
 #include "document/objectlist.h"
 #include "document/zebset.h"
@@ -23,6 +24,12 @@ namespace {
 
 constexpr const char* kPageButtonCaption = "&Cerca nella pagina  F3";
 constexpr const char* kLabelEbook = "In the Ebook  F4";
+
+QLabel* NewLabel(QWidget* parent, const char* name, const QString& caption) {
+  auto* l = new QLabel(caption, parent);
+  l->setObjectName(name);
+  return l;
+}
 
 QPushButton* NewButton(QWidget* parent, const char* name, const QString& caption) {
   auto* b = new QPushButton(caption, parent);
@@ -64,6 +71,8 @@ TFcerca::TFcerca(TFcercaHost host, QWidget* parent)
   PageControl1->addTab(TSkey, "Pagina per parola chiave");
   PageControl1->addTab(TSparola, "Parola");
   layout->addWidget(PageControl1);
+  auto* languager = new TOxLanguager(this);
+  languager->SetLocalizationString(BuiltInTable("Fcerca"));
 
   // F3 and F4 are the main window's commands, which reach a tool window of it too.
   scanTimer_.setInterval(0);
@@ -84,7 +93,7 @@ QWidget* TFcerca::BuildKeywordTab() {
   auto* tab = new QWidget(this);
   tab->setObjectName("TSkey");
   auto* l = new QVBoxLayout(tab);
-  l->addWidget(new QLabel("Parola chiave:", tab));
+  l->addWidget(NewLabel(tab, "Label1", "Parola chiave:"));
   Edit1 = new QLineEdit(tab);
   Edit1->setObjectName("Edit1");
   l->addWidget(Edit1);
@@ -127,11 +136,11 @@ QWidget* TFcerca::BuildOperatorPanel() {
   Edit3 = NewHistoryCombo("Edit3");
   Edit5 = NewHistoryCombo("Edit5");
   Edit6 = NewHistoryCombo("Edit6");
-  g->addWidget(new QLabel("e:", PanelOp), 0, 0);
+  g->addWidget(NewLabel(PanelOp, "Label4", "e:"), 0, 0);
   g->addWidget(Edit3, 0, 1, 1, 3);
-  g->addWidget(new QLabel("Oppure:", PanelOp), 1, 0);
+  g->addWidget(NewLabel(PanelOp, "Label5", "Oppure:"), 1, 0);
   g->addWidget(Edit5, 1, 1);
-  g->addWidget(new QLabel("e:", PanelOp), 1, 2);
+  g->addWidget(NewLabel(PanelOp, "Label6", "e:"), 1, 2);
   g->addWidget(Edit6, 1, 3);
   for (QComboBox* c : {Edit3, Edit5, Edit6})
     connect(c, &QComboBox::editTextChanged, this, [this, c](const QString& t) { OperatorTyped(c, t); });
@@ -147,7 +156,7 @@ QWidget* TFcerca::BuildWordTab() {
   Bcancel = NewButton(tab, "Bcancel", "<");
   Bcancel->setToolTip("Azzera");
   Bcancel->setMaximumWidth(32);
-  row->addWidget(new QLabel("Cerca:", tab));
+  row->addWidget(NewLabel(tab, "Label2", "Cerca:"));
   row->addWidget(Edit2, 1);
   row->addWidget(Bcancel);
   l->addLayout(row);
@@ -303,7 +312,7 @@ void TFcerca::changeEvent(QEvent* e) {
 
 void TFcerca::ResetPageButton() {
   BCNellaPagina->setEnabled(true);
-  BCNellaPagina->setText(kPageButtonCaption);
+  BCNellaPagina->setText(Tr(kPageButtonCaption));
 }
 
 void TFcerca::EchoTitle(const QString& text) { LabelTit->setText(text); }

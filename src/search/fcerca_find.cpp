@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QTabWidget>
 
+#include "app/lang/oxlangs.h"
 #include "docviews/zeblistview.h"
 #include "document/zebset.h"
 #include "pageobjects/zebframeset.h"
@@ -61,7 +62,7 @@ void TFcerca::KeywordLookup() {
 void TFcerca::KeywordChosen() {
   TZEBoggetto* kw = ZEBListViewKW->SelectedObject();
   if (!kw) return;
-  Label3->setText("Pagine che contengono \"" + Text(kw->Name()) + "\"");
+  Label3->setText(Tr("Pagine che contengono \"") + Text(kw->Name()) + "\"");
   selectedKeyword_ = kw->Index();
   ZEBListViewPag->Reload();
 }
@@ -79,13 +80,13 @@ void TFcerca::BCNellaPaginaClick() {
   AddToHistory(Edit2);
   BCNellaPagina->setEnabled(false);
   if (host_.frameSet->FindNextInActive(Bytes(Edit2->currentText()))) {
-    BCNellaPagina->setText("&Continua nella pagina  F3");
+    BCNellaPagina->setText(Tr("&Continua nella pagina  F3"));
     BCNellaPagina->setEnabled(true);
     return;
   }
   host_.frameSet->ResetSearch();
-  if (host_.status) host_.status(kPageDone);
-  BCNellaPagina->setText(kPageDone);
+  if (host_.status) host_.status(Tr(kPageDone));
+  BCNellaPagina->setText(Tr(kPageDone));
 }
 
 // ---------------------------------------------------------------- the ebook
@@ -135,7 +136,7 @@ void TFcerca::ScanSlice() {
       return true;
     });
   if (scanAll_)
-    LabelScan->setText(QString("Pagine esaminate: %1 di %2, trovate: %3")
+    LabelScan->setText(Tr("Pagine esaminate: %1 di %2, trovate: %3")
                          .arg(scan_->NextPage()).arg(scan_->PageCount()).arg(ZEBListViewPagPar->topLevelItemCount()));
   if (!more) ScanEnded();
 }
@@ -163,7 +164,7 @@ void TFcerca::ScanEnded() {
     ShowHit(*found_);
   } else if (host_.frameSet) {
     host_.frameSet->SetMainPageNumber(0);
-    if (host_.status) host_.status(kEbookDone);
+    if (host_.status) host_.status(Tr(kEbookDone));
   }
   found_.reset();
   ResetPageButton();

@@ -41,12 +41,22 @@ std::string Trim(const std::string& s) {
 
 bool IsMenu(QObject* o) { return qobject_cast<QAction*>(o) || qobject_cast<QMenu*>(o); }
 
+// The tab widget that shows this widget as one of its pages, with the page's index.
+QTabWidget* TabOf(QObject* o, int& index) {
+  auto* page = qobject_cast<QWidget*>(o);
+  QObject* stack = page ? page->parent() : nullptr;
+  auto* tabs = stack ? qobject_cast<QTabWidget*>(stack->parent()) : nullptr;
+  index = tabs ? tabs->indexOf(page) : -1;
+  return index >= 0 ? tabs : nullptr;
+}
+
 // The properties a component of this kind offers a table.
 std::vector<std::string> OfferedProperties(QObject* o, bool formOrMenu) {
   if (formOrMenu) return {"caption", "hint"};
   std::vector<std::string> p;
+  int tab = -1;
   if (qobject_cast<QLabel*>(o) || qobject_cast<QAbstractButton*>(o) || qobject_cast<QGroupBox*>(o) ||
-      qobject_cast<QToolBar*>(o))
+      qobject_cast<QToolBar*>(o) || TabOf(o, tab))
     p.push_back("caption");
   if (qobject_cast<QLineEdit*>(o)) p.push_back("text");
   if (qobject_cast<QComboBox*>(o) || qobject_cast<QListWidget*>(o)) p.push_back("items");
@@ -181,9 +191,14 @@ void TOxLanguager::LoadText(QObject* o, const std::string& prop, const std::stri
     return;
   }
   std::function<void(const QString&)> set;
-  if (action) { set = [action](const QString& t) { action->setText(t); }; }
+  int tab = -1;
+  if (QTabWidget* tabs = TabOf(o, tab)) { set = [tabs, tab](const QString& t) { tabs->setTabText(tab, t); }; }
+  else if (action) { set = [action](const QString& t) { action->setText(t); }; }
   else if (auto* m = qobject_cast<QMenu*>(o)) { set = [m](const QString& t) { m->setTitle(t); }; }
-  else if (auto* l = qobject_cast<QLabel*>(o)) { set = [l](const QString& t) { l->setText(t); }; }
+  else if (auto* l = qobject_cast<QLabel*>(o)) {
+    // A label breaks its lines at line feeds alone.
+    set = [l](const QString& t) { l->setText(QString(t).replace("\r\n", "\n")); };
+  }
   else if (auto* b = qobject_cast<QAbstractButton*>(o)) { set = [b](const QString& t) { b->setText(t); }; }
   else if (auto* g = qobject_cast<QGroupBox*>(o)) { set = [g](const QString& t) { g->setTitle(t); }; }
   else if (auto* le = qobject_cast<QLineEdit*>(o)) { set = [le](const QString& t) { le->setText(t); }; }
@@ -258,6 +273,8 @@ QString TextOf(QObject* o, const std::string& prop) {
       for (int i = 0; i < t->columnCount(); ++i) cols << t->headerItem()->text(i);
     return cols.join('\n');
   }
+  int tab = -1;
+  if (QTabWidget* tabs = TabOf(o, tab)) return tabs->tabText(tab);
   if (action) return action->text();
   if (auto* m = qobject_cast<QMenu*>(o)) return m->title();
   if (auto* l = qobject_cast<QLabel*>(o)) return l->text();

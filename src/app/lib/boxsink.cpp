@@ -1,5 +1,6 @@
 #include "app/lib/boxsink.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QFile>
 #include <QFileDialog>
@@ -7,15 +8,32 @@
 
 #include "app/lang/oxlangs.h"
 
+namespace {
+
+// A message box whose buttons speak the reader's language, not the toolkit's.
+int ShowBox(QWidget* parent, QMessageBox::Icon icon, const QString& caption, const QString& text,
+            QMessageBox::StandardButtons buttons) {
+  QMessageBox box(icon, caption, text, buttons, parent);
+  if (QAbstractButton* b = box.button(QMessageBox::Ok)) b->setText(Tr("&Ok"));
+  if (QAbstractButton* b = box.button(QMessageBox::Yes)) b->setText(Tr("&Sì"));
+  if (QAbstractButton* b = box.button(QMessageBox::No)) b->setText(Tr("&No"));
+  return box.exec();
+}
+
+}  // namespace
+
 bool TBoxSink::Message(TMsgKind kind, const std::string& text) {
   const QString t = QString::fromStdString(TranslateMessage(text));
   QWidget* p = parent_.data();
   switch (kind) {
-    case TMsgKind::Information: QMessageBox::information(p, Tr(InformationCaption), t); return true;
-    case TMsgKind::Warning: QMessageBox::warning(p, Tr(WarningCaption), t); return true;
-    case TMsgKind::Error: QMessageBox::critical(p, Tr(ErrorCaption), t); return true;
+    case TMsgKind::Information:
+      ShowBox(p, QMessageBox::Information, Tr(InformationCaption), t, QMessageBox::Ok);
+      return true;
+    case TMsgKind::Warning: ShowBox(p, QMessageBox::Warning, Tr(WarningCaption), t, QMessageBox::Ok); return true;
+    case TMsgKind::Error: ShowBox(p, QMessageBox::Critical, Tr(ErrorCaption), t, QMessageBox::Ok); return true;
     case TMsgKind::Question:
-      return QMessageBox::question(p, QString::fromStdString(title), t) == QMessageBox::Yes;
+      return ShowBox(p, QMessageBox::Question, QString::fromStdString(title), t, QMessageBox::Yes | QMessageBox::No) ==
+             QMessageBox::Yes;
   }
   return false;
 }

@@ -183,7 +183,9 @@ void TMainForm::BuildPanels() {
   Editor->OnDoLink = [this](QObject* s, QObject* o, TZEBoggetto* a) { EditorDoLink(s, o, a); };
   Editor->OnDropFile = [this](QObject*, const std::vector<std::string>& f, QObject*) { EditorDropFile(f); };
   // What a form says about itself (sent, saved, not sent) goes to the status bar.
-  Editor->Forms().status = [this](const std::string& text) { StatusBar->Panel(0)->setText(QString::fromStdString(text)); };
+  Editor->Forms().status = [this](const std::string& text) {
+    StatusBar->Panel(0)->setText(QString::fromStdString(TranslateMessage(text)));
+  };
   Editor->OnGetHint = [this](QObject*, TZEBoggetto*, std::string& hint) {
     const THint h = SplitHint(hint);
     lastHintShort_ = h.shortPart;

@@ -2,6 +2,7 @@
 // current page, printer setup and margins.
 #include <QPrintDialog>
 
+#include "app/lang/oxlangs.h"
 #include "app/lib/mainform.h"
 #include "document/zebset.h"
 #include "pageobjects/zebbox.h"
@@ -109,7 +110,7 @@ void TMainForm::PrintShownPage(bool ask, QObject* source) {
 
 void TMainForm::Impostastampante1Click() {
   QPrintDialog dialog(&PageSetup->Printer(), this);
-  dialog.setWindowTitle("Imposta stampante");
+  dialog.setWindowTitle(Tr("Imposta stampante"));
   if (dialog.exec() != QDialog::Accepted) return;
   PageSetup->Printer().setFullPage(true);
   PageSetup->Printer().setResolution(TPageSetupDialog::kResolution);

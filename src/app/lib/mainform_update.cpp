@@ -5,6 +5,7 @@
 #include <QTimer>
 #include <algorithm>
 
+#include "app/lang/oxlangs.h"
 #include "app/lib/mainform.h"
 #include "network/ui/downloadform.h"
 #include "network/ui/formsender_qt.h"
@@ -33,7 +34,7 @@ void TMainForm::BuildNetworkCommands() {
   if (userPopup) connect(userPopup, &QAction::triggered, this, &TMainForm::ShowUserDataDialog);
   formSender_ = std::make_unique<TFormSender>(settings_, *messages_, dialogs_, this);
   formSender_->OnStatus = [this](const std::string& text) {
-    StatusBar->Panel(0)->setText(QString::fromUtf8(text.c_str()));
+    StatusBar->Panel(0)->setText(QString::fromStdString(TranslateMessage(text)));
   };
   Editor->Forms().sender = formSender_.get();
 }

@@ -9,17 +9,17 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "app/lang/oxlangs.h"
 #include "network/ui/lumo3comm.h"
 #include "network/update.h"
 
 TFdownload::TFdownload(const std::string& title, const std::string& address, const std::string& ebookPath,
                        update::TDownloadFile& download, const TNetLimits& limits, QWidget* parent)
     : QDialog(parent), address_(address), ebookPath_(ebookPath), download_(download) {
-  const QString caption = "Scaricamento update per " + QString::fromUtf8(title.c_str());
-  setWindowTitle(caption);
-  setObjectName("TFdownload");
+  setObjectName("Fdownload");
   auto* layout = new QVBoxLayout(this);
-  TopLabel = new QLabel(caption, this);
+  TopLabel = new QLabel(this);
+  TopLabel->setObjectName("TopLabel");
   StatusLabel = new QLabel(this);
   StatusLabel->setObjectName("DownloadStatus");
   Memo = new QPlainTextEdit(this);
@@ -28,7 +28,9 @@ TFdownload::TFdownload(const std::string& title, const std::string& address, con
   Bar = new TLumo3TxRxBar(this);
   Bar->Comm->Limits = limits;
   OkButton = new QPushButton("&Ok", this);
+  OkButton->setObjectName("OkButton");
   CancelButton = new QPushButton("A&nnulla", this);
+  CancelButton->setObjectName("CancelButton");
   OkButton->setDefault(true);
   auto* buttons = new QHBoxLayout;
   buttons->addStretch();
@@ -40,6 +42,11 @@ TFdownload::TFdownload(const std::string& title, const std::string& address, con
   layout->addWidget(Memo);
   layout->addLayout(buttons);
   resize(460, 260);
+  auto* languager = new TOxLanguager(this);
+  languager->SetLocalizationString(BuiltInTable("Fdownload"));
+  const QString caption = Tr("Scaricamento update per ") + QString::fromUtf8(title.c_str());
+  setWindowTitle(caption);
+  TopLabel->setText(caption);
   startTimer_.setSingleShot(true);
   startTimer_.setInterval(StartDelayMs);
   connect(&startTimer_, &QTimer::timeout, this, &TFdownload::Run);
@@ -72,8 +79,8 @@ void TFdownload::Run() {
   if (Bar->Comm->Failed() || Bar->Comm->Stopped()) failure_ = Bar->Comm->StatusText();
   else if (status >= 400) failure_ = QString::number(status) + " " + Bar->Comm->StatusText();
   const std::string text = arrived_ ? update::OkText(ebookPath_) : update::NoUpdateText(address_);
-  Memo->appendPlainText(QString::fromUtf8(text.c_str()).replace("\r\n", "\n"));
-  if (!failure_.isEmpty()) StatusLabel->setText(failure_);
+  Memo->appendPlainText(QString::fromStdString(TranslateMessage(text)).replace("\r\n", "\n"));
+  if (!failure_.isEmpty()) StatusLabel->setText(QString::fromStdString(TranslateMessage(failure_.toStdString())));
   finished_ = true;
   if (closePending_) done(QDialog::Accepted);
 }

@@ -3,6 +3,7 @@
 #include <QWidget>
 #include <fstream>
 
+#include "app/lang/oxlangs.h"
 #include "network/ui/mailforms.h"
 
 TFormSender::TFormSender(TSettings& settings, IMessageSink& messages, IShellDialogs* dialogs, QWidget* window)
@@ -62,7 +63,7 @@ void TFormSender::MailDone(const TMailRequest& mail, const std::string& ebookFil
 void TFormSender::OfferToSave(const std::string& ebookFileName, const std::string& text) {
   if (!dialogs_) return;
   TSaveFileRequest request;
-  request.filter = "File di testo (*.txt)|*.txt";
+  request.filter = TranslateMessage("File di testo (*.txt)|*.txt");
   request.proposedName = "modulo.txt";
   request.defaultExt = "txt";
   request.overwritePrompt = true;

@@ -4,6 +4,7 @@
 #include <QProgressBar>
 #include <QToolButton>
 
+#include "app/lang/oxlangs.h"
 #include "network/update.h"
 
 TLumo3Comm::TLumo3Comm(QObject* parent) : QObject(parent) {}
@@ -136,7 +137,7 @@ void TLumo3TxRxBar::Tick() {
     StatusLabel->clear();
     Gauge->setValue(int(std::min<int64_t>(100, Comm->Bytes() * 100 / total)));
   } else {
-    StatusLabel->setText(Comm->LastTrace());
+    StatusLabel->setText(QString::fromStdString(TranslateMessage(Comm->LastTrace().toStdString())));
   }
   StatusLabel->resize(std::max(0, width() - 150), 21);
   StatusLabel->repaint();

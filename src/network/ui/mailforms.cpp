@@ -10,6 +10,7 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
+#include "app/lang/oxlangs.h"
 #include "document/strutil.h"
 #include "network/formsender.h"
 
@@ -17,6 +18,12 @@ namespace {
 
 QString Q(const std::string& s) { return QString::fromUtf8(s.c_str()); }
 std::string S(const QString& s) { return s.toUtf8().toStdString(); }
+
+QLabel* NamedLabel(QWidget* parent, const char* name, const QString& text) {
+  auto* l = new QLabel(text, parent);
+  l->setObjectName(name);
+  return l;
+}
 
 // Keeps a field in one case while the user types, the cursor where it was.
 void ForceCase(QLineEdit* edit, bool upper) {
@@ -54,12 +61,11 @@ void TMailPassword::ForgetSession() { Session().clear(); }
 
 TFemail::TFemail(TSettings& settings, QWidget* parent) : QDialog(parent), settings_(settings) {
   setWindowTitle("Configurazione email");
-  setObjectName("TFemail");
+  setObjectName("Femail");
   auto* layout = new QVBoxLayout(this);
-  auto* intro = new QLabel(
-      "Questa è una configurazione per inviare email che occorre fare una sola volta.\n"
-      "Potrai cambiare questi valori in seguito con il comando delle opzioni email.",
-      this);
+  QLabel* intro = NamedLabel(this, "Label1",
+                             "Questa è una configurazione per inviare email che occorre fare una sola volta.\n"
+                             "Potrai cambiare questi valori in seguito con il comando delle opzioni email.");
   intro->setWordWrap(true);
   layout->addWidget(intro);
   auto* form = new QFormLayout;
@@ -71,14 +77,20 @@ TFemail::TFemail(TSettings& settings, QWidget* parent) : QDialog(parent), settin
   Epassword->setObjectName("Epassword");
   Epassword->setEchoMode(QLineEdit::Password);
   RememberBox = new QCheckBox("Ricorda la password", this);
-  form->addRow("Nome del server SMTP per la posta in uscita\n(per esempio: smtp.esempio.it o smtp.esempio.it:587):",
+  RememberBox->setObjectName("CBricorda");
+  form->addRow(NamedLabel(this, "Label2",
+                          "Nome del server SMTP per la posta in uscita\n"
+                          "(per esempio: smtp.esempio.it o smtp.esempio.it:587):"),
                Esmtp);
-  form->addRow("Il tuo indirizzo email\n(per esempio: mario.rossi@esempio.it):", Email);
-  form->addRow("Password (solo se il server la chiede):", Epassword);
-  form->addRow("", RememberBox);
+  form->addRow(NamedLabel(this, "Label3", "Il tuo indirizzo email\n(per esempio: mario.rossi@esempio.it):"), Email);
+  form->addRow(NamedLabel(this, "Label4", "Password (solo se il server la chiede):"), Epassword);
+  form->addRow(QString(), RememberBox);
   layout->addLayout(form);
   OkButton = new QPushButton("&Ok", this);
+  OkButton->setObjectName("OkButton");
   layout->addWidget(OkButton, 0, Qt::AlignRight);
+  auto* languager = new TOxLanguager(this);
+  languager->SetLocalizationString(BuiltInTable("Femail"));
   setTabOrder(Esmtp, Email);
   connect(OkButton, &QPushButton::clicked, this, &TFemail::OkClick);
   focusTimer_.setSingleShot(true);
@@ -110,11 +122,11 @@ void TFemail::OkClick() {
 
 TFAskName::TFAskName(TSettings& settings, QWidget* parent) : QDialog(parent), settings_(settings) {
   setWindowTitle("Dati utente");
-  setObjectName("TFAskName");
+  setObjectName("FAskName");
   auto* layout = new QVBoxLayout(this);
-  InfoLabel = new QLabel("Inserite i vostri dati. Nome, cognome e indirizzo email servono all'ebook per "
-                         "riconoscervi e rispondervi.",
-                         this);
+  InfoLabel = NamedLabel(this, "InfoLabel",
+                         "Inserite i vostri dati. Nome, cognome e indirizzo email servono all'ebook per "
+                         "riconoscervi e rispondervi.");
   InfoLabel->setWordWrap(true);
   layout->addWidget(InfoLabel);
   auto* form = new QFormLayout;
@@ -124,21 +136,25 @@ TFAskName::TFAskName(TSettings& settings, QWidget* parent) : QDialog(parent), se
   Ecognome->setObjectName("Ecognome");
   Eemail = new QLineEdit(this);
   Eemail->setObjectName("Eemail");
-  form->addRow("Nome:", Enome);
-  form->addRow("Cognome:", Ecognome);
-  form->addRow("Email:", Eemail);
+  form->addRow(NamedLabel(this, "LabelNome", "Nome:"), Enome);
+  form->addRow(NamedLabel(this, "LabelCognome", "Cognome:"), Ecognome);
+  form->addRow(NamedLabel(this, "LabelEmail", "Email:"), Eemail);
   layout->addLayout(form);
   OkButton = new QPushButton("&Ok", this);
+  OkButton->setObjectName("OkButton");
   OkButton->setDefault(true);
   OkButton->setEnabled(false);
   layout->addWidget(OkButton, 0, Qt::AlignRight);
   Notice = new QPlainTextEdit(this);
+  Notice->setObjectName("Notice");
   Notice->setReadOnly(true);
   Notice->setPlainText(
       "NOTA: Per funzionare correttamente, il programma deve avere il permesso di usare alcune risorse del tuo "
       "computer. Se un programma di sicurezza (antivirus o firewall) chiede se permetterlo, rispondete di sì.");
   Notice->setMaximumHeight(80);
   layout->addWidget(Notice);
+  auto* languager = new TOxLanguager(this);
+  languager->SetLocalizationString(BuiltInTable("FAskName"));
   ForceCase(Enome, true);
   ForceCase(Ecognome, true);
   ForceCase(Eemail, false);

@@ -1,11 +1,13 @@
 // Messages and texts set by code: item n of the English list translates item n
 // of the Italian one (a message that begins with an item gets its translation).
+// A "%s" in an item stands for a name or a path, carried over into the
+// translation; a "%m" for a message inside the message, translated too.
 #include "app/lang/tables.h"
 
 extern const TFormTables MessagesTables;
 const TFormTables MessagesTables = {"Messages", R"(
 *_.messages_items*count
- 42
+ 97
 *_.messages_items*item0
  Informazione
 *_.messages_items*item1
@@ -90,9 +92,119 @@ const TFormTables MessagesTables = {"Messages", R"(
  Apri
 *_.messages_items*item41
  ebook Quillon (*.zeb)
+*_.messages_items*item42
+ Nessuna parola chiave definita.
+*_.messages_items*item43
+ &Cerca nella pagina  F3
+*_.messages_items*item44
+ &Continua nella pagina  F3
+*_.messages_items*item45
+ Ricerca nella pagina terminata
+*_.messages_items*item46
+ Ricerca nell'ipertesto terminata
+*_.messages_items*item47
+ Pagine che contengono "
+*_.messages_items*item48
+ Pagine esaminate: %1 di %2, trovate: %3
+*_.messages_items*item49
+ Foglio %1
+*_.messages_items*item50
+ Imposta stampante
+*_.messages_items*item51
+ Nessuna stampante raggiungibile in Linux.%sUscire dal programma ed usare le impostazioni di stampa del sistema (CUPS, http://localhost:631/) per installare una stampante (anche inesistente e/o non collegata).
+*_.messages_items*item52
+ Stampa interrotta: %m
+*_.messages_items*item53
+ la stampa non è iniziata
+*_.messages_items*item54
+ la pagina è più lunga di %s fogli; stampa interrotta
+*_.messages_items*item55
+ Scaricamento update per 
+*_.messages_items*item56
+ Non c'è nessun aggiornamento.%s(Non trovo il file: ;
+*_.messages_items*item57
+ Interrotto dall'utente
+*_.messages_items*item58
+ Occupato
+*_.messages_items*item59
+ Errore nella scrittura/lettura file
+*_.messages_items*item60
+ Errore nella scrittura file: 
+*_.messages_items*item61
+ Errore You may need to reinstall.
+*_.messages_items*item62
+ Non riesco ad aggiornare automaticamente; proviamo il modo semi-automatico.
+*_.messages_items*item63
+ Ora il tuo browser cercherà di scaricare il file %s che è l'upgrade per il documento corrente. Dovrai quindi usare File >Apri per caricarlo e vederlo. Probabilmente sarà nella cartella "Documenti".
+*_.messages_items*item64
+ Non riesco a creare il file 
+*_.messages_items*item65
+ Non riesco a sostituire 
+*_.messages_items*item66
+ Non riesco a rinominare %s in %s: 
+*_.messages_items*item67
+ Il modulo non è stato inviato a %s: %m
+*_.messages_items*item68
+ Email inviata a 
+*_.messages_items*item69
+ L'email per %s non è partita (%m).%sVuoi salvare il modulo in un file?
+*_.messages_items*item70
+ File di testo (*.txt)
+*_.messages_items*item71
+ Non riesco a far partire il tuo programma di Posta o il tuo Browser!
+*_.messages_items*item72
+ Non riesco a tradurre in numeri il nome host 
+*_.messages_items*item73
+ Porta non valida: 
+*_.messages_items*item74
+ Connessione cifrata impossibile: 
+*_.messages_items*item75
+ Connessione cifrata non riuscita: 
+*_.messages_items*item76
+ Certificato del server non valido: 
+*_.messages_items*item77
+ Il server non offre una connessione cifrata: la password non viene inviata
+*_.messages_items*item78
+ Il server non accetta l'accesso con password (AUTH PLAIN)
+*_.messages_items*item79
+ Il server ha mandato una risposta senza fine
+*_.messages_items*item80
+ Troppi reindirizzamenti (più di 
+*_.messages_items*item81
+ La risposta supera il massimo di 
+*_.messages_items*item82
+ Imposta margini
+*_.messages_items*item83
+ Errore di creazione socket
+*_.messages_items*item84
+ Manca l'indirizzo del mittente (email1)
+*_.messages_items*item85
+ Trasferimento incompleto: ricevuti 
+*_.messages_items*item86
+ Modulo salvato in 
+*_.messages_items*item87
+ Invio del modulo non disponibile: il modulo non è stato inviato.
+*_.messages_items*item88
+ &Ok
+*_.messages_items*item89
+ &Sì
+*_.messages_items*item90
+ &No
+*_.messages_items*item91
+ Socket chiuso, ID 
+*_.messages_items*item92
+ Apertura fallita per il socket di output %s per l' host %s
+*_.messages_items*item93
+ Output socket %s per l' host %s aperto con successo; ID 
+*_.messages_items*item94
+ Trasmessi %s bytes sul socket ID 
+*_.messages_items*item95
+ Ricevuti %s bytes sul socket ID 
+*_.messages_items*item96
+ Usare "Imposta stampante"
 )", R"(
 *_.messages_items*count
- 42
+ 97
 *_.messages_items*item0
  Information
 *_.messages_items*item1
@@ -177,4 +289,114 @@ const TFormTables MessagesTables = {"Messages", R"(
  Open
 *_.messages_items*item41
  Quillon ebooks (*.zeb)
+*_.messages_items*item42
+ No keywords defined.
+*_.messages_items*item43
+ &Search in the page  F3
+*_.messages_items*item44
+ &Continue in the page  F3
+*_.messages_items*item45
+ Search in the page finished
+*_.messages_items*item46
+ Search in the hypertext finished
+*_.messages_items*item47
+ Pages that contain "
+*_.messages_items*item48
+ Pages searched: %1 of %2, found: %3
+*_.messages_items*item49
+ Sheet %1
+*_.messages_items*item50
+ Printer setup
+*_.messages_items*item51
+ No printer can be reached on Linux.%sLeave the program and use the system's print settings (CUPS, http://localhost:631/) to install a printer (even one that does not exist or is not connected).
+*_.messages_items*item52
+ Printing stopped: %m
+*_.messages_items*item53
+ printing has not started
+*_.messages_items*item54
+ the page is longer than %s sheets; printing stopped
+*_.messages_items*item55
+ Downloading the update for 
+*_.messages_items*item56
+ There is no update.%s(File not found: ;
+*_.messages_items*item57
+ Stopped by the user
+*_.messages_items*item58
+ Busy
+*_.messages_items*item59
+ Error writing or reading the file
+*_.messages_items*item60
+ Error writing the file: 
+*_.messages_items*item61
+ Error. You may need to reinstall.
+*_.messages_items*item62
+ I cannot update automatically; let us try the semi-automatic way.
+*_.messages_items*item63
+ Your browser will now try to download the file %s, the upgrade of the current document. Then use File >Open to load and view it. It will probably be in the "Documents" folder.
+*_.messages_items*item64
+ I cannot create the file 
+*_.messages_items*item65
+ I cannot replace 
+*_.messages_items*item66
+ I cannot rename %s to %s: 
+*_.messages_items*item67
+ The form was not sent to %s: %m
+*_.messages_items*item68
+ E-mail sent to 
+*_.messages_items*item69
+ The e-mail for %s did not leave (%m).%sDo you want to save the form in a file?
+*_.messages_items*item70
+ Text files (*.txt)
+*_.messages_items*item71
+ I cannot start your e-mail program or your browser!
+*_.messages_items*item72
+ Cannot resolve the host name 
+*_.messages_items*item73
+ Invalid port: 
+*_.messages_items*item74
+ Encrypted connection impossible: 
+*_.messages_items*item75
+ Encrypted connection failed: 
+*_.messages_items*item76
+ Invalid server certificate: 
+*_.messages_items*item77
+ The server offers no encrypted connection: the password is not sent
+*_.messages_items*item78
+ The server does not accept password login (AUTH PLAIN)
+*_.messages_items*item79
+ The server sent an endless answer
+*_.messages_items*item80
+ Too many redirects (more than 
+*_.messages_items*item81
+ The answer exceeds the maximum of 
+*_.messages_items*item82
+ Page margins
+*_.messages_items*item83
+ Cannot create a socket
+*_.messages_items*item84
+ The sender's address is missing (email1)
+*_.messages_items*item85
+ Incomplete transfer: received 
+*_.messages_items*item86
+ Form saved in 
+*_.messages_items*item87
+ Sending forms is not available: the form was not sent.
+*_.messages_items*item88
+ &OK
+*_.messages_items*item89
+ &Yes
+*_.messages_items*item90
+ &No
+*_.messages_items*item91
+ Socket closed, ID 
+*_.messages_items*item92
+ Opening the output socket %s to the host %s failed
+*_.messages_items*item93
+ Output socket %s to the host %s open; ID 
+*_.messages_items*item94
+ Sent %s bytes on socket ID 
+*_.messages_items*item95
+ Received %s bytes on socket ID 
+*_.messages_items*item96
+ Use "Printer setup"
 )"};
