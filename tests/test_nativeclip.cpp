@@ -215,3 +215,37 @@ TEST(NativeClip, DamagedStreamsAreRefusedWithoutCrash) {
   EXPECT_TRUE(clip.related.empty());
   EXPECT_EQ(clip.markup, std::string("<Z S0 >x") + '\0');
 }
+
+TEST(NativeClip, CopyOfTablesNestedAThousandDeepIsBounded) {
+  LinkedPage f;
+  std::vector<uint8_t> t = f.w.NewRecord(tabellaHtml);
+  t.resize(tablerec::RecordLength);
+  t[tablerec::Rows] = t[tablerec::Columns] = 1;
+  std::string text = "<Z S0 >prima";
+  for (int i = 0; i < 1000; ++i) text += "<Z S0 >" + Hex(tabellaHtml, f.w.Add(tabellaHtml, t)) + "<$FF" + [&] {
+    char n[8];
+    std::snprintf(n, sizeof n, "%06X", i + 1);
+    return std::string(n);
+  }() + "><Z S0 >c";
+  for (int i = 0; i < 1000; ++i) text += "<T>";
+  text += "<Z S0 >dopo";
+  f.w.AddPage("Annidate", text);
+  ASSERT_TRUE(f.OpenBuilt(f.w));
+  TInsiemeCornici frames;
+  frames.SetReadOnly(true);
+  frames.resize(500, 400);
+  frames.SetLinkedZEBset(f.doc.get());
+  frames.SetMainPageNumber(0);
+  frames.SelectAll();
+  ASSERT_TRUE(frames.CopyToClipboard());
+  const QMimeData* m = QApplication::clipboard()->mimeData();
+  const std::string plain = m->text().toStdString();
+  EXPECT_TRUE(plain.starts_with("prima\r\n")) << plain.substr(0, 200);
+  EXPECT_LT(plain.size(), text.size());
+  EXPECT_LT(size_t(m->data(kRtfMime).size()), 40 * text.size());
+  EXPECT_LT(size_t(m->html().size()), 80 * text.size());
+  TNativeClip clip;
+  ASSERT_TRUE(ReadNativeClip(Stream(*m), nullptr, clip));
+  EXPECT_LE(clip.inlines.size(), 1000u);
+  frames.SetClosing(true);
+}
