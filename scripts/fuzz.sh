@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Fuzzes with libFuzzer under AddressSanitizer and UBSan: opening ebooks
-# (fuzz_open, the default) or the contents tree and the search (fuzz_search).
+# (fuzz_open, the default), showing pages (fuzz_page), or the contents tree
+# and the search (fuzz_search).
 #   scripts/fuzz.sh [SECONDS] [TARGET]
 # fuzz_open draws pages on an offscreen frame set; whatever a target writes
 # goes to build-fuzz/tmp, which is emptied at the end.
@@ -14,7 +15,9 @@ CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWit
 cmake --build build-fuzz --target "$target"
 corpus=build-fuzz/corpus; [ "$target" = fuzz_open ] || corpus=build-fuzz/corpus-$target
 mkdir -p "$corpus" build-fuzz/tmp
-if [ "$target" = fuzz_open ]; then cp -n fuzz/corpus/* "$corpus"/ 2>/dev/null || true; fi
+# The ebook targets start from the hand-made ebooks of fuzz/corpus (the
+# sample, old-format files and damaged pages kept from the tests).
+case "$target" in fuzz_open | fuzz_page) cp -n fuzz/corpus/* "$corpus"/ 2>/dev/null || true ;; esac
 trap 'rm -rf build-fuzz/tmp' EXIT
 # Qt keeps font and glyph caches for the life of the process: they are not
 # leaks of the reader, so leak checking stays off.

@@ -39,8 +39,13 @@ struct ShellRecorder : IShell {
 };
 
 struct NoDialogs : IShellDialogs {
+  std::optional<std::string> savePath;  // what the save dialog answers: cancelled unless set
+  TSaveFileRequest lastSave;
   TFileLinkAction AskFileLink(const std::string&) override { return TFileLinkAction::Cancel; }
-  std::optional<std::string> AskSavePath(const TSaveFileRequest&) override { return std::nullopt; }
+  std::optional<std::string> AskSavePath(const TSaveFileRequest& r) override {
+    lastSave = r;
+    return savePath;
+  }
 };
 
 [[maybe_unused]] void Wait(int ms) {

@@ -26,6 +26,7 @@
 #include <thread>
 
 #include "app/lib/mainform.h"
+#include "pageobjects/image.h"
 #include "pageobjects/zebbox.h"
 #include "pageobjects/zebpage.h"
 #include "printing/pagesetup.h"
@@ -339,6 +340,48 @@ TEST(MainForm, SelectAllAndCopyInANestedFrameAndTheDumpText) {
   // A "dump:" link clicked in that box hands over the same text in the ebook's code page.
   const std::string dump = form.ExportBoxText(content);
   EXPECT_EQ(QString::fromStdString(form.mainZEBset->CodePage().ToUtf8(dump)), m->text());
+}
+
+TEST(MainForm, PictureAndZoneMenusFollowLinksAndSavePictures) {
+  FormFixture f;
+  TMainForm& form = f.Make();
+  form.resize(900, 700);
+  form.show();
+  f.Open(f.CopyGuide());
+  f.Visit(14);  // pictures, a picture with two zones, tables
+  Wait(30);
+  TMyyImage* map = nullptr;
+  for (TMyyImage* p : form.Editor->findChildren<TMyyImage*>())
+    if (p->Zones().size() == 2) map = p;
+  ASSERT_NE(map, nullptr);
+  TMyyZona* zone = map->Zones()[0];
+  ASSERT_NE(zone->Link(), nullptr);
+  const QPoint at(zone->width() / 2, zone->height() / 2);
+  QMouseEvent release(QEvent::MouseButtonRelease, QPointF(at), QPointF(zone->mapToGlobal(at)), Qt::RightButton,
+                      Qt::NoButton, Qt::NoModifier);
+  QApplication::sendEvent(zone, &release);
+  EXPECT_EQ(form.Editor->ActiveControl(), zone);
+  ASSERT_TRUE(form.PopupZone->isVisible());
+  form.PopupZone->hide();
+
+  // "Salva come..." writes the picture under the zone, cancelled writes nothing.
+  const std::string saved = f.dir.File("salvata.jpg");
+  form.Saveas1Click();
+  EXPECT_EQ(f.dialogs.lastSave.defaultExt, ".jpg");
+  EXPECT_FALSE(std::filesystem::exists(saved));
+  f.dialogs.savePath = saved;
+  form.Saveas1Click();
+  EXPECT_EQ(ReadAll(saved), ReadAll(std::string(LECTRA_SOURCE_DIR) + "/samples/pictures/foto.jpg"));
+
+  // A picture without a link offers no link to follow; the zone's own link is followed.
+  form.Editor->SetActiveControl(map);
+  form.PopupMenuImmaginePopup();
+  EXPECT_FALSE(form.Segui1->isEnabled());
+  const int target = zone->Link()->Index();  // the zone goes with its page
+  form.Editor->SetActiveControl(zone);
+  form.SeguiCollZoneClick();
+  Wait(30);
+  EXPECT_EQ(form.Editor->MainPageNumber(), target);
 }
 
 TEST(MainFormPrint, PrintCommandsNeedAProfileAndPrintAllInOrder) {

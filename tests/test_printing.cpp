@@ -19,97 +19,7 @@
 #include "printing/printmarkup.h"
 #include "printing/zebboxp.h"
 #include "printing/zebpagep.h"
-#include "testutil.h"
-
-namespace {
-
-std::string RunTool(const QString& program, const QStringList& args, int* status = nullptr,
-                const QString& config = {}) {
-  QProcess p;
-  if (!config.isEmpty()) {
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("XDG_CONFIG_HOME", config);
-    p.setProcessEnvironment(env);
-  }
-  p.start(program, args);
-  p.waitForFinished(20000);
-  if (status) *status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-  return p.readAllStandardOutput().toStdString() + (status ? p.readAllStandardError().toStdString() : "");
-}
-
-int SheetCount(const std::string& pdf) {
-  const std::string info = RunTool("pdfinfo", {QString::fromStdString(pdf)});
-  const size_t at = info.find("Pages:");
-  return at == std::string::npos ? -1 : std::atoi(info.c_str() + at + 6);
-}
-
-std::string SheetText(const std::string& pdf, int sheet) {
-  const QString n = QString::number(sheet);
-  return RunTool("pdftotext", {"-f", n, "-l", n, QString::fromStdString(pdf), "-"});
-}
-
-// The sheet as a picture at a low resolution.
-QImage SheetImage(const std::string& pdf, int sheet, const std::string& base) {
-  const QString n = QString::number(sheet);
-  RunTool("pdftoppm", {"-r", "20", "-f", n, "-l", n, "-singlefile", "-png", QString::fromStdString(pdf),
-                   QString::fromStdString(base)});
-  return QImage(QString::fromStdString(base + ".png"));
-}
-
-int CountPixels(const QImage& img, bool (*match)(QColor)) {
-  int n = 0;
-  for (int y = 0; y < img.height(); ++y)
-    for (int x = 0; x < img.width(); ++x) n += match(img.pixelColor(x, y));
-  return n;
-}
-
-// An ebook of one or more pages, printed through the one print path.
-struct PrintFixture : DocFixture {
-  TZebWriter w;
-  TPageSetupDialog setup{&settings};
-  TPrintOptions options;
-  std::string pdf = dir.File("out.pdf");
-
-  PrintFixture() {
-    w.AddDefaultStyles();
-    setup.Printer().setPageSize(QPageSize(QPageSize::A4));
-    for (auto set : {&TPageSetupDialog::SetMarginLeft, &TPageSetupDialog::SetMarginTop,
-                     &TPageSetupDialog::SetMarginRight, &TPageSetupDialog::SetMarginBottom})
-      (setup.*set)(1000);
-    setup.SetPdfOutput(pdf);
-  }
-  std::string Print(std::vector<int> pages = {0}) {
-    if (doc->ZEBFileName().empty()) {
-      EXPECT_TRUE(OpenBuilt(w));
-    }
-    TPrintRequest r;
-    r.pages = std::move(pages);
-    r.options = options;
-    return PrintPages(*doc, setup, r);
-  }
-  // The job of page 0, laid out but not printed.
-  std::unique_ptr<TZEBpageP> Prepared() {
-    if (doc->ZEBFileName().empty()) {
-      EXPECT_TRUE(OpenBuilt(w));
-    }
-    auto job = std::make_unique<TZEBpageP>(setup, options);
-    job->Prepare(doc->Page(0));
-    return job;
-  }
-};
-
-// "<Z S0 L20 >word" paragraphs: one line each, 20 screen pixels high.
-std::string Lines(int n, const std::string& prefix = "riga") {
-  std::string m;
-  char buf[64];
-  for (int i = 0; i < n; ++i) {
-    std::snprintf(buf, sizeof buf, "<Z S0 L20 >%s%03d", prefix.c_str(), i);
-    m += buf;
-  }
-  return m;
-}
-
-}  // namespace
+#include "printfixture.h"
 
 TEST(PrintLayout, SheetGeometryAndPhysicalSizes) {
   PrintFixture f;
@@ -441,6 +351,15 @@ TEST(PageSetup, MarginsMinimaAndProfiles) {
   ASSERT_TRUE(t.LoadProfile("PrinterSettings1"));
   EXPECT_NEAR(t.PageWidth(), 10000, 5);
   EXPECT_NEAR(t.PageHeight(), 15000, 5);
+  // A profile that prints into a file prints into the same file again.
+  t.SetPdfOutput("/tmp/lectra-profilo.pdf");
+  ASSERT_TRUE(t.SaveProfile());
+  TPageSetupDialog u(&store);
+  u.SetRegString("\\Software\\Norv\\printerProfiles");
+  ASSERT_TRUE(u.LoadProfile("PrinterSettings1"));  // the first load reads "PrnSettings_"
+  ASSERT_TRUE(u.LoadProfile("PrinterSettings1"));  // this one the saved profile
+  EXPECT_TRUE(u.PdfOutput());
+  EXPECT_EQ(u.Printer().outputFileName().toStdString(), "/tmp/lectra-profilo.pdf");
   store.WriteValue(named, "device", "no such printer");
   EXPECT_FALSE(t.LoadProfile("PrinterSettings1"));
 }
@@ -563,4 +482,42 @@ TEST(PrintCups, PrintsThroughTheQueue) {
   TPrintRequest r;
   r.pages = {0};
   EXPECT_EQ(PrintPages(*f.doc, f.setup, r), "");
+}
+
+// Run by the same script with a second queue, LECTRA_CUPS_GONE, removed while
+// the job runs: the reader names the system's printer settings, and the job
+// is not reported as printed.
+TEST(PrintCups, AQueueRemovedMidJobIsReported) {
+  const char* queue = std::getenv("LECTRA_CUPS_GONE");
+  if (!queue) GTEST_SKIP() << "needs the CUPS server of tests/integration/cups_print.sh";
+  PrintFixture f;
+  f.w.AddPage("sparita1", "<Z S0 >prima pagina");
+  f.w.AddPage("sparita2", "<Z S0 >seconda pagina");
+  ASSERT_TRUE(f.OpenBuilt(f.w));
+  f.setup.Printer().setOutputFormat(QPrinter::NativeFormat);
+  f.setup.Printer().setOutputFileName(QString());
+  f.setup.Printer().setPrinterName(queue);
+  f.setup.Printer().setResolution(TPageSetupDialog::kResolution);
+  f.setup.Recompute();
+  TPrintRequest r;
+  r.pages = {0, 1};
+  r.allInOne = true;
+  r.progress = [&](int done, int) {
+    if (done == 1) RunTool("lpadmin", {"-x", queue});
+  };
+  bool unreachable = false;
+  const std::string error = PrintPages(*f.doc, f.setup, r, &unreachable);
+  EXPECT_TRUE(unreachable) << error;
+  EXPECT_NE(error.find(queue), std::string::npos) << error;
+  const std::string said = PrintFailureText(error, unreachable);
+  EXPECT_EQ(said.rfind("Nessuna stampante raggiungibile in Linux.\rUscire dal programma ed usare le impostazioni di "
+                       "stampa del sistema (CUPS",
+                       0),
+            0u)
+      << said;
+  EXPECT_EQ(said.find("Pannello di Controllo"), std::string::npos);
+  // A printer that never was: refused before anything is sent.
+  f.setup.Printer().setPrinterName("NessunaCoda");
+  r.progress = nullptr;
+  EXPECT_NE(PrintPages(*f.doc, f.setup, r, &unreachable), "");
 }

@@ -220,6 +220,33 @@ TEST(EbookScan, OrderSkipsAndCacheForms) {
   EXPECT_FALSE(FindFirstPage(none, PrepareQuery({"x", "", "", ""}, empty.doc->CodePage().FoldTable()), 0));
 }
 
+TEST(EbookScan, RunsOfPagesSharedBetweenThreadsGiveEveryTextOnce) {
+  // Enough pages for long runs (built on two threads), in pages of many
+  // sizes, read in order, backwards and in jumps, under budgets that run out
+  // in the middle of a run.
+  DocFixture fx;
+  TZebWriter w;
+  for (int i = 0; i < 3000; ++i)
+    w.AddPage("p" + std::to_string(i),
+              "<Z S0 >Pagina " + std::to_string(i) + " " + std::string(static_cast<size_t>(i % 97) * 40, 'A'));
+  ASSERT_TRUE(fx.OpenBuilt(w));
+  for (size_t budget : {TPlainTextCache::DefaultBudget, size_t(6) << 20, size_t(0)}) {
+    SCOPED_TRACE(budget);
+    TPlainTextCache cache(*fx.doc, budget);
+    std::vector<int> order;
+    for (int i = 0; i < 3000; ++i) order.push_back(i);
+    for (int i = 2999; i >= 0; i -= 7) order.push_back(i);
+    for (int i = 0; i < 3000; i += 311) order.push_back(i);
+    for (int page : order) {
+      const std::string plain = fx.doc->Page(page)->PlainText();
+      ASSERT_EQ(cache.Text(page, TTextForm::Plain), plain) << page;
+      ASSERT_EQ(cache.Text(page, TTextForm::Folded), fx.doc->Page(page)->PlainText(true)) << page;
+    }
+    EXPECT_LE(cache.BytesReserved(), budget);
+    EXPECT_EQ(cache.Kept(2999, TTextForm::Plain), budget == TPlainTextCache::DefaultBudget);
+  }
+}
+
 TEST(ZebtoolSearch, TocKeywordsAndSearchContract) {
   ScratchDir dir;
   TZebWriter w;

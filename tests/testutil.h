@@ -1,6 +1,9 @@
 // Fakes and helpers shared by the tests.
 #pragma once
 
+#include <gtest/gtest.h>
+
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -111,7 +114,23 @@ struct DocFixture {
   bool OpenBuilt(const TZebWriter& w, const std::string& name = "libro.zeb") {
     std::string p = dir.File(name);
     w.Save(p);
+    KeepAsFuzzSeed(p);
     return doc->Open(p);
+  }
+  // With LECTRA_FUZZ_SEEDS=folder, every ebook a test builds is also kept
+  // there under the test's name, so that hand-made damaged files can seed the
+  // fuzzers' corpus.
+  static void KeepAsFuzzSeed(const std::string& path) {
+    const char* folder = std::getenv("LECTRA_FUZZ_SEEDS");
+    const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
+    if (!folder || !*folder || !test) return;
+    static int n = 0;
+    std::string name = std::string(test->test_suite_name()) + "." + test->name() + "." + std::to_string(++n) + ".zeb";
+    for (char& c : name)
+      if (c == '/') c = '_';
+    std::error_code ec;
+    std::filesystem::copy_file(path, std::filesystem::path(folder) / name,
+                               std::filesystem::copy_options::overwrite_existing, ec);
   }
   std::string Path(const std::string& name = "libro.zeb") const { return dir.File(name); }
 };

@@ -321,6 +321,8 @@ bool TZEBset::ReadFile(int64_t pos, void* buf, size_t n) const {
   return false;
 }
 
+bool TZEBset::ReadFileQuietly(int64_t pos, void* buf, size_t n) const { return file_ && file_->ReadAt(pos, buf, n); }
+
 bool TZEBset::CanRead(int64_t pos, int64_t n) const {
   if (!file_) return false;
   if (pos >= 0 && n >= 0 && pos <= FileSize() - n) return true;

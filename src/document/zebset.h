@@ -128,6 +128,9 @@ public:
 
   // Payload access for objects whose payload stays in the file.
   bool ReadFile(int64_t pos, void* buf, size_t n) const;
+  // The same without noting a failure: safe to call from several threads at
+  // once while the document is not changed.
+  bool ReadFileQuietly(int64_t pos, void* buf, size_t n) const;
   // Payloads are read on demand: when the file shrinks or becomes unreadable
   // while open, a read fails. The first failure per opened file goes to
   // OnReadFailure (with the file name) or, without one, to the messages.

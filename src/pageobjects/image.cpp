@@ -60,6 +60,16 @@ void TMyyImage::MakeZones() {
   }
 }
 
+TZEBoggetto* TMyyImage::PictureSource() const {
+  TZEBoggetto* obj = Object();
+  if (!obj) return nullptr;
+  const TPictureRecord r(obj->Rec());
+  TZEBset* doc = obj->Document();
+  // An own picture (not in the document) lives with the picture object.
+  TZEBoggetto* source = r.Image() == -1 ? obj : doc ? doc->ObjectAt(immagine, r.Image()) : nullptr;
+  return source && !source->IsDeleted() ? source : nullptr;
+}
+
 void TMyyImage::LoadFromObject() {
   StopAnimation();
   ClearZones();
@@ -68,10 +78,8 @@ void TMyyImage::LoadFromObject() {
   const TPictureRecord r(obj->Rec());
   TZEBset* doc = obj->Document();
   TPictureFrameCache* cache = page_ ? &page_->PictureFrames() : nullptr;
-  TZEBoggetto* image = doc ? doc->ObjectAt(immagine, r.Image()) : nullptr;
-  // An own picture (not in the document) lives with the picture object.
-  TZEBoggetto* source = r.Image() == -1 ? obj : image;
-  picture_ = cache && source && !source->IsDeleted() ? cache->For(source) : nullptr;
+  TZEBoggetto* source = PictureSource();
+  picture_ = cache && source ? cache->For(source) : nullptr;
   TZEBoggetto* hover = doc && r.Hover() >= 0 ? doc->ObjectAt(immagine, r.Hover()) : nullptr;
   hover_ = cache && hover && !hover->IsDeleted() ? cache->For(hover) : nullptr;
   frame_ = runs_ = 0;
@@ -316,7 +324,7 @@ void TMyyZona::ReadSlot(TZEBpage* page) {
     hint_ = Local(doc, h);
   }
   setGeometry(z.left, z.top, std::max<int>(z.width, 0), std::max<int>(z.height, 0));
-  if (IFrameSetHost* fs = GetFrameSet()) Q_UNUSED(fs->PopupFor(TPopupRole::MapZone));
+  if (IFrameSetHost* fs = GetFrameSet()) popup_ = fs->PopupFor(TPopupRole::MapZone);
 }
 
 void TMyyZona::Raise() {
@@ -333,6 +341,12 @@ void TMyyZona::mouseReleaseEvent(QMouseEvent* e) {
   e->accept();
   if (doubleClicked_) {
     doubleClicked_ = pressed_ = false;
+    return;
+  }
+  if (e->button() == Qt::RightButton && popup_) {
+    // The zone becomes the active object: the menu's commands act on it.
+    if (IFrameSetHost* fs = GetFrameSet()) fs->SetActiveControl(this);
+    popup_->popup(e->globalPosition().toPoint());
     return;
   }
   if (!pressed_ || e->button() != Qt::LeftButton) return;

@@ -3,6 +3,8 @@
 // animated GIFs, its frames played while it can be seen.
 #pragma once
 
+#include <QMenu>
+#include <QPointer>
 #include <QTimer>
 #include <memory>
 #include <vector>
@@ -29,6 +31,9 @@ public:
   bool IsOpaque() const override;
   int VerticalAlignment() const override;
   TZEBoggetto* LinkedObject() const override { return link_; }
+  // The object holding the picture's data: the document's picture, or the
+  // picture object itself for a picture of its own; null when there is none.
+  TZEBoggetto* PictureSource() const;
 
   QString Hint() const { return hint_; }
   const std::vector<TMyyZona*>& Zones() const { return zones_; }
@@ -83,9 +88,12 @@ public:
   int Slot() const { return slot_; }
   TZEBoggetto* Link() const { return link_; }
   QString Hint() const { return hint_; }
+  TMyyImage* Picture() const { return picture_; }
   // Binds the slot's link, resolved in the page's text, and its rectangle.
   void ReadSlot(TZEBpage* page);
   bool IsOpaque() const override { return false; }
+  // Follows the zone's link (in the reader).
+  void Raise();
 
 protected:
   void mouseReleaseEvent(QMouseEvent* e) override;
@@ -94,11 +102,10 @@ protected:
   bool event(QEvent* e) override;
 
 private:
-  void Raise();
-
   TMyyImage* picture_;
   int slot_;
   TZEBoggetto* link_ = nullptr;
   QString hint_ = "...";
+  QPointer<QMenu> popup_;
   bool pressed_ = false, doubleClicked_ = false;
 };

@@ -79,7 +79,10 @@ void TPageSetupDialog::Recompute() {
 }
 
 bool TPageSetupDialog::Execute(QWidget* parent) {
+  if (noPrinter_) return false;
   if (!printer_->isValid()) {
+    // Told once; until the program starts again there is nothing to set up.
+    noPrinter_ = true;
     QMessageBox::information(parent, QString(), QString::fromStdString(NoPrinterText()));
     return false;
   }
@@ -145,7 +148,14 @@ bool TPageSetupDialog::LoadProfile(const std::string& name) {
     if (w <= 0 || h <= 0 || w > kMaxPaperTenths || h > kMaxPaperTenths) return false;
     size = QPageSize(QSizeF(w / 10.0, h / 10.0), QPageSize::Millimeter);
   }
-  if (!device.empty()) printer_->setPrinterName(QString::fromStdString(device));
+  if (!device.empty()) {
+    printer_->setPrinterName(QString::fromStdString(device));
+  } else if (store->ReadValue(key, "driver") == "pdf") {
+    // Printing into a file: the same file as when the profile was saved.
+    const std::string port = store->ReadValue(key, "port");
+    printer_->setOutputFormat(QPrinter::PdfFormat);
+    if (!port.empty() && port != "notfound") printer_->setOutputFileName(QString::fromStdString(port));
+  }
   printer_->setPageSize(size);
   printer_->setPageOrientation(v["dmOrientation"] == 2 ? QPageLayout::Landscape : QPageLayout::Portrait);
   printer_->setCopyCount(std::clamp(v["dmCopies"], 1, 999));

@@ -94,6 +94,7 @@ private:
   std::string regString_, iniFile_, profile_;
   int pagePx_[2] = {0, 0}, page100_[2] = {0, 0};
   double factor_[2] = {0, 0};
+  bool noPrinter_ = false;
   struct TDevice;
   std::unique_ptr<TDevice> device_;
 };

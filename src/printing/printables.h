@@ -77,6 +77,9 @@ public:
   void Print(QPainter& painter, const TPrintWindow& window) override;
   // The picture as printed: transparent parts on white.
   const QImage& Image() const { return image_; }
+  // Placed at page coordinates: printed over the text, not in its line.
+  bool Front() const { return front_; }
+  void SetFront(bool on) { front_ = on; }
 
 private:
   void LoadPicture();
@@ -84,6 +87,7 @@ private:
   int naturalW_ = 0, naturalH_ = 0;  // the graphic's own size
   int displayW_ = 0, displayH_ = 0;  // its size on the screen page
   bool transparent_ = false;
+  bool front_ = false;
 };
 
 // A static text field: prints the value the reader typed.

@@ -1,11 +1,14 @@
 #include "printing/printform.h"
 
 #include <QApplication>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QCheckBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMenu>
 #include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
@@ -19,7 +22,9 @@
 
 #include "document/zebobject.h"
 #include "document/zebset.h"
+#include "pageobjects/zebbox.h"
 #include "pageobjects/zebframeset.h"
+#include "pageobjects/zebpage.h"
 #include "platform/settings.h"
 #include "printing/pagesetup.h"
 #include "printing/printjob.h"
@@ -107,9 +112,9 @@ TFprint::TFprint(TZEBset* doc, TPageSetupDialog* setup, ISettingsStore* store, i
   setWindowTitle("Stampa");
   PageControl = new QTabWidget(this);
   PageControl->addTab(BuildPagesTab(), "Stampa pagine");
-  // The default order is edited by the authoring program; here it only previews.
-  PreviewOrd = PreviewFrames(this, doc);
-  PreviewOrd->hide();
+  // The default order is edited by the authoring program: hidden here.
+  PageControl->addTab(BuildOrderTab(), "Ordine predefinito");
+  PageControl->setTabVisible(1, false);
   PageControl->addTab(BuildOptionsTab(), "Opzioni");
   ProgressBar = new QProgressBar(this);
   ProgressBar->hide();
@@ -131,6 +136,7 @@ TFprint::TFprint(TZEBset* doc, TPageSetupDialog* setup, ISettingsStore* store, i
   ReadSettings();
   if (mode == mPrint && doc_) Preview->SetMainPageNumber(currentPage_);
   resize(1000, 680);
+  RestorePosition(parent);
   QTimer::singleShot(600, this, [this] {
     raise();
     activateWindow();
@@ -198,13 +204,57 @@ QWidget* TFprint::BuildPagesTab() {
   connect(BSummary, &QPushButton::clicked, this, [this] { Preview->GoToSummary(); });
   connect(BCurPag, &QPushButton::clicked, this, [this] { Preview->SetMainPageNumber(currentPage_); });
   connect(PagScelte, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* item) { ShowInPreview(item); });
-  Preview->OnPageChanged = [this](QObject*) { PreviewChanged(); };
+  Preview->OnPageChanged = [this](QObject*) {
+    AttachPreviewMenu();
+    PreviewChanged();
+  };
+  PreviewMenu = new QMenu(this);
+  NextSlideItem = PreviewMenu->addAction("Prossima slide...");
+  connect(NextSlideItem, &QAction::triggered, this, &TFprint::NextSlideClick);
+  // Right-clicks on the pages open it through their text boxes; elsewhere through the frame set.
+  Preview->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(Preview, &QWidget::customContextMenuRequested, this,
+          [this](const QPoint& at) { PreviewMenu->popup(Preview->mapToGlobal(at)); });
   Preview->OnDoLink = [this](QObject*, QObject*, TZEBoggetto* target) {
     if (!target || target->Kind() != testoHtml || !target->IsStored()) return;
     Preview->SetMainPageNumber(target->Index());
     if (CBsegna->isChecked()) AddPage(target->Index());
   };
   return tab;
+}
+
+QWidget* TFprint::BuildOrderTab() {
+  auto* tab = new QWidget;
+  PreviewOrd = PreviewFrames(tab, doc_);
+  CBprevOrd = new QCheckBox("preview al clic sulla lista", tab);
+  auto* col = new QVBoxLayout(tab);
+  col->addWidget(PreviewOrd, 1);
+  col->addWidget(CBprevOrd);
+  return tab;
+}
+
+void TFprint::AttachPreviewMenu() {
+  for (TZEBpage* page : Preview->CollectPages())
+    if (TZEBbox* box = page ? page->Box() : nullptr) box->SetPopupMenu(PreviewMenu);
+}
+
+void TFprint::NextSlideClick() {
+  TZEBtesto* page = doc_ ? doc_->Page(PreviewPage()) : nullptr;
+  TZEBtesto* next = page ? page->NextPage() : nullptr;
+  if (next && next != page && next->IsStored()) Preview->SetMainPageNumber(next->Index());
+}
+
+// Where the reader left the dialog last time, when that is still on a screen.
+void TFprint::RestorePosition(QWidget* parent) {
+  bool okLeft = false, okTop = false;
+  const int x = settings_ ? QString::fromStdString(settings_->ReadSub("forms", "Fprint.Left")).toInt(&okLeft) : 0;
+  const int y = settings_ ? QString::fromStdString(settings_->ReadSub("forms", "Fprint.Top")).toInt(&okTop) : 0;
+  if (okLeft && okTop && QGuiApplication::screenAt(QPoint(x + 40, y + 20))) {
+    move(x, y);
+  } else if (parent) {
+    const QRect g = parent->window()->frameGeometry();
+    move(g.x() + std::max(0, (g.width() - width()) / 2), g.y() + std::max(0, (g.height() - height()) / 2));
+  }
 }
 
 QWidget* TFprint::BuildOptionsTab() {
@@ -242,14 +292,17 @@ void TFprint::ReadSettings() {
   CBsfondoTab->setChecked(o.tableBackgrounds);
   Escale->setValue(o.scale);
   CBprev->setChecked(settings_->ReadOption("clicprintprev") != "0");
+  CBprevOrd->setChecked(settings_->ReadOption("anteprintprev") != "0");
 }
 
 void TFprint::SaveSettings() {
   if (!settings_) return;
   settings_->WriteOption("clicprintprev", CBprev->isChecked() ? "1" : "0");
-  settings_->WriteOption("anteprintprev", "1");
+  settings_->WriteOption("anteprintprev", CBprevOrd->isChecked() ? "1" : "0");
   settings_->WriteOption("printasblack", CBprintcolorasblack->isChecked() ? "1" : "0");
   settings_->WriteOption("allinone", CBallinone->isChecked() ? "1" : "0");
+  settings_->WriteSubNum("forms", "Fprint.Left", x());
+  settings_->WriteSubNum("forms", "Fprint.Top", y());
 }
 
 TPrintOptions TFprint::Options() const {
@@ -342,7 +395,11 @@ void TFprint::BOkClick() {
     accept();
     return;
   }
-  if (!doc_ || !setup_) return;
+  if (!doc_) return;
+  if (!setup_) {
+    doc_->Say(TMsgKind::Error, "pagesetupdialog=NIL");
+    return;
+  }
   BOk->setEnabled(false);
   if (PagScelte->topLevelItemCount() == 0) AddPage(PreviewPage());
   ProgressBar->setValue(0);

@@ -10,6 +10,7 @@
 
 class QCheckBox;
 class QLabel;
+class QMenu;
 class QProgressBar;
 class QPushButton;
 class QScrollArea;
@@ -59,10 +60,13 @@ public:
   QPushButton *Btutte = nullptr, *BCorrente = nullptr, *BAggiungiPagina = nullptr, *Bup = nullptr, *Bdown = nullptr,
               *Bdelpage = nullptr, *BIndietro = nullptr, *BCover = nullptr, *BSummary = nullptr, *BCurPag = nullptr,
               *BOk = nullptr, *BAnnulla = nullptr;
-  QCheckBox *CBsegna = nullptr, *CBprev = nullptr, *CBsfondo = nullptr, *CBsfondoTab = nullptr,
+  QCheckBox *CBsegna = nullptr, *CBprev = nullptr, *CBprevOrd = nullptr, *CBsfondo = nullptr, *CBsfondoTab = nullptr,
             *CBprintcolorasblack = nullptr, *CBallinone = nullptr;
   QSpinBox* Escale = nullptr;
   QProgressBar* ProgressBar = nullptr;
+  // The preview's shortcut menu: "Prossima slide...".
+  QMenu* PreviewMenu = nullptr;
+  QAction* NextSlideItem = nullptr;
 
   // The list: page indices in print order. Adding keeps one entry per page.
   bool AddPage(int index);
@@ -79,6 +83,8 @@ public:
   void BdownClick();
   void BdelpageClick();
   void BOkClick();
+  // Shows the next page of the previewed page's sequence, when it has one.
+  void NextSlideClick();
   // Saves the options the dialog keeps.
   void SaveSettings();
 
@@ -89,6 +95,9 @@ protected:
 private:
   QWidget* BuildPagesTab();
   QWidget* BuildOptionsTab();
+  QWidget* BuildOrderTab();
+  void RestorePosition(QWidget* parent);
+  void AttachPreviewMenu();
   void ReadSettings();
   void MoveSelected(int step);
   void ShowInPreview(QTreeWidgetItem* item);

@@ -12,8 +12,8 @@
 #include "printing/pagesetup.h"
 
 std::string NoPrinterText() {
-  return "Nessuna stampante raggiungibile.\rUsare le impostazioni di stampa del sistema (CUPS, "
-         "http://localhost:631/) per installare una stampante (anche inesistente e/o non collegata).";
+  return "Nessuna stampante raggiungibile in Linux.\rUscire dal programma ed usare le impostazioni di stampa del "
+         "sistema (CUPS, http://localhost:631/) per installare una stampante (anche inesistente e/o non collegata).";
 }
 
 TPrintOptions ReadPrintOptions(TSettings& settings) {

@@ -164,7 +164,11 @@ void TZEBboxP::PaintBackground(QPainter& painter, const QRect& rect, QPoint orig
   QSize tile(backPicture_->Rec().I16(85), backPicture_->Rec().I16(87));
   if (tile.width() <= 0 || tile.height() <= 0) tile = image.size();
   tile = QSize(std::max(job_->ConvH(tile.width()), 1), std::max(job_->ConvV(tile.height()), 1));
+  // Whole tiles are drawn: what lies beyond the rectangle (a neighbouring cell) is cut off.
+  painter.save();
+  painter.setClipRect(rect, Qt::IntersectClip);
   PaintPageBackground(painter, rect, backColour_, image, tile, pic->Opaque(), origin, false);
+  painter.restore();
 }
 
 void TZEBboxP::PrintLines(TZEBparag& p, const TPrintWindow& window) {
@@ -232,6 +236,7 @@ TInlineMetrics TZEBboxP::MeasureObject(TZEBoggetto* obj, int lineWidth) {
 void TZEBboxP::PlaceObject(TZEBoggetto* obj, int x, int top, bool) {
   TMyyPrintual* p = PrintableOf(obj);
   if (!p || !painter_) return;
+  if (auto* picture = dynamic_cast<TMyyImageP*>(p); picture && picture->Front()) return;
   p->SetBounds(x, top, p->Width(), p->Height());
   p->Print(*painter_, window_);
 }

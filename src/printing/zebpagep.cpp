@@ -2,14 +2,17 @@
 
 #include <QFileInfo>
 #include <QPrinter>
+#include <QPrinterInfo>
 #include <algorithm>
 #include <cmath>
 
+#include "document/records.h"
 #include "document/zebobject.h"
 #include "document/zebset.h"
 #include "printing/pagesetup.h"
 #include "printing/zebboxp.h"
 #include "text/markup.h"
+#include "text/objectindex.h"
 
 namespace {
 constexpr double kScreenDpi = 96.0;
@@ -24,7 +27,17 @@ TPrintDocument::~TPrintDocument() {
   if (painter_.isActive()) painter_.end();
 }
 
+// A printer of the system (not a file) must still be there: one removed
+// while the job runs would take nothing, and the job would seem printed.
+void TPrintDocument::CheckReachable() const {
+  if (!printer_ || printer_->outputFormat() == QPrinter::PdfFormat) return;
+  const QString name = printer_->printerName();
+  if (name.isEmpty() || !QPrinterInfo::availablePrinterNames().contains(name))
+    throw TPrinterUnreachable("la stampante \"" + name.toStdString() + "\" non è raggiungibile");
+}
+
 void TPrintDocument::Begin(const QString& title) {
+  CheckReachable();
   printer_->setDocName(title);
   printer_->setFullPage(true);
   if (!painter_.begin(printer_)) throw TPrinterUnreachable("la stampante non accetta il lavoro");
@@ -34,11 +47,13 @@ void TPrintDocument::Begin(const QString& title) {
 
 void TPrintDocument::NewSheet() {
   if (!started_) throw TPrintError("la stampa non è iniziata");
+  CheckReachable();
   if (!printer_->newPage()) throw TPrinterUnreachable("la stampante non accetta un nuovo foglio");
   ++sheets_;
 }
 
 void TPrintDocument::End() {
+  if (started_ && painter_.isActive()) CheckReachable();  // throws with the job still open: it is aborted
   started_ = false;
   if (painter_.isActive() && !painter_.end()) throw TPrinterUnreachable("la stampante non ha concluso il lavoro");
 }
@@ -114,10 +129,54 @@ void TZEBpageP::BuildPrintables(TZEBtesto* text) {
   // Objects placed on the page itself are not part of the text's flow.
   const std::string main = text->MainPayload();
   size_t pos = 0;
-  TakePageObjects(main, pos);
+  const std::vector<int> numbers = TakePageObjects(main, pos);
   box_->Build(text, pos);
   box_->Layout(W_);
   box_->Renumber();
+  PlaceFrontObjects(text, numbers);
+}
+
+// The pictures placed on the page itself, and those of the header and footer
+// placed at page coordinates, go where the screen puts them: at their
+// distance from the page's corner in physical size, or at their percentage
+// of the printable area.
+void TZEBpageP::PlaceFrontObjects(TZEBtesto* text, const std::vector<int>& numbers) {
+  front_.clear();
+  std::vector<TZEBoggetto*> placed;
+  TTextObjectIndex index(text);
+  for (int n : numbers)
+    if (TZEBoggetto* o = index.IndexedObject(n)) placed.push_back(o);
+  for (TZEBtesto* part : {text->HeaderText(), text->FooterText()})
+    if (part)
+      for (TZEBoggetto* o : part->Embedded())
+        if (o && o->Kind() == immagineNew && TPictureRecord(o->Rec()).Absolute()) placed.push_back(o);
+  for (TZEBoggetto* o : placed) {
+    auto* p = dynamic_cast<TMyyImageP*>(box_->PrintableOf(o));
+    if (!p || std::find(front_.begin(), front_.end(), p) != front_.end()) continue;
+    const TPictureRecord r(o->Rec());
+    p->Prepare(W_);
+    const int64_t top = r.TopInPercent() ? int64_t(H_) * r.Top() / 100 : ConvV(r.Top());
+    const int64_t left = r.LeftInPercent() ? int64_t(W_) * r.Left() / 100 : ConvH(r.Left());
+    constexpr int64_t kFar = 1 << 28;  // keeps absurd places within reach of the sheet cap
+    p->SetBounds(static_cast<int>(std::clamp(left, -kFar, kFar)), static_cast<int>(std::clamp(top, -kFar, kFar)),
+                 p->Width(), p->Height());
+    p->SetFront(true);
+    front_.push_back(p);
+  }
+}
+
+void TZEBpageP::PrintFront(QPainter& painter, int from, int to) {
+  if (front_.empty() || to <= from || probing_) return;
+  painter.save();
+  painter.translate(MarginLeftPx(), MarginTopPx());
+  // What lies beyond this sheet's share of the page prints on the next sheet.
+  painter.setClipRect(QRect(0, from, W_, to - from));
+  for (TMyyImageP* p : front_) p->Print(painter, TPrintWindow{from, to});
+  painter.restore();
+}
+
+void TZEBpageP::EndSheet(QPainter& painter, int nextTop) {
+  PrintFront(painter, windowTop_, std::min(nextTop, windowTop_ + H_));
 }
 
 void TZEBpageP::Prepare(TZEBtesto* page) {
@@ -231,7 +290,19 @@ void TZEBpageP::CutIntoSheets(TPrintDocument& doc) {
     } else {
       r = top;  // moves whole to the next sheet
     }
+    EndSheet(painter, r);
     windowTop_ = r;
     StartSheet(doc, false);
+  }
+  EndSheet(painter, windowTop_ + H_);
+  // Pictures placed below the end of the text get sheets of their own.
+  auto below = [&] {
+    return std::any_of(front_.begin(), front_.end(),
+                       [&](const TMyyImageP* p) { return p->Width() > 0 && p->Top() + p->Height() > windowTop_ + H_; });
+  };
+  while (below()) {
+    windowTop_ += H_;
+    StartSheet(doc, false);
+    EndSheet(painter, windowTop_ + H_);
   }
 }

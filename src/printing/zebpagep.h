@@ -63,6 +63,7 @@ public:
   std::shared_ptr<TQtFontCache> fontCache;
 
 protected:
+  void CheckReachable() const;
   QPrinter* printer_;
   QPainter painter_;
   int sheets_ = 0;
@@ -119,6 +120,7 @@ public:
   TZEBset* Document() const { return doc_; }
   TPrintCanvas& Canvas() { return *canvas_; }
   TZEBboxP* Box() const { return box_.get(); }
+  const std::vector<TMyyImageP*>& FrontObjects() const { return front_; }
   // Text y at the top of each sheet printed for the page.
   const std::vector<int>& SheetTops() const { return sheetTops_; }
 
@@ -140,6 +142,10 @@ private:
   void PrintInWindow(QPainter& painter, int i, int r, int height);
   int TableBreak(QPainter& painter, int i, int r);
   void StartSheet(TPrintDocument& doc, bool first);
+  void PlaceFrontObjects(TZEBtesto* text, const std::vector<int>& numbers);
+  // Prints the part of the front objects that lies in [from, to) of the text.
+  void PrintFront(QPainter& painter, int from, int to);
+  void EndSheet(QPainter& painter, int nextTop);
 
   const TPageSetupDialog& setup_;
   TPrintOptions options_;
@@ -152,6 +158,8 @@ private:
   int pageWidthPx_ = 0, pageHeightPx_ = 0;
   int windowTop_ = 0;
   std::vector<int> sheetTops_;
+  // Pictures placed at page coordinates, over the text of the sheets they reach.
+  std::vector<TMyyImageP*> front_;
   bool probing_ = false;
   int originY_ = 0;      // of the current coordinates, in text y
   int breakLimit_ = 0;   // below the window top

@@ -68,14 +68,16 @@ while [ ! -S "$dir/cups.sock" ]; do
 done
 export CUPS_SERVER="$dir/cups.sock"
 lpadmin -p LectraPDF -E -v cups-pdf:/ -P "$ppd" >"$dir/log/lpadmin" 2>&1 || skip "cannot add a queue: $(cat "$dir/log/lpadmin")"
+# A second queue, which a test removes while it prints to it.
+lpadmin -p LectraGone -E -v cups-pdf:/ -P "$ppd" >>"$dir/log/lpadmin" 2>&1 || skip "cannot add a queue: $(cat "$dir/log/lpadmin")"
 
 # Where cups-pdf puts files for this user.
 home=$(getent passwd "$user" | cut -d: -f6)
 touch "$dir/start"
 sleep 1
-LECTRA_CUPS_QUEUE=LectraPDF QT_QPA_PLATFORM=offscreen "$build/bin/core_tests" --gtest_filter='PrintCups.*' \
+LECTRA_CUPS_QUEUE=LectraPDF LECTRA_CUPS_GONE=LectraGone QT_QPA_PLATFORM=offscreen "$build/bin/core_tests" --gtest_filter='PrintCups.*' \
   >"$dir/log/test" 2>&1 || { cat "$dir/log/test"; echo "FAILED: printing to the queue"; exit 1; }
-grep -q '\[  PASSED  \] 1 test' "$dir/log/test" || { cat "$dir/log/test"; echo "FAILED: the print test did not run"; exit 1; }
+grep -q '\[  PASSED  \] 2 tests' "$dir/log/test" || { cat "$dir/log/test"; echo "FAILED: the print tests did not run"; exit 1; }
 
 found=
 i=0
@@ -83,7 +85,7 @@ while [ -z "$found" ] && [ $i -lt 600 ]; do  # ghostscript is slow on a busy mac
   for d in "$home/PDF" /var/spool/cups-pdf/ANONYMOUS "/var/spool/cups-pdf/$user"; do
     [ -d "$d" ] || continue
     # cups-pdf names the file after the job's title ("Quillon, libro.zeb from pag: p").
-    f=$(find "$d" -name 'Quillon*libro.zeb*pag*' -newer "$dir/start" 2>/dev/null | head -1)
+    f=$(find "$d" -name 'Quillon*libro.zeb*pag*' ! -name '*sparita*' -newer "$dir/start" 2>/dev/null | head -1)
     [ -n "$f" ] && found=$f
   done
   [ -z "$found" ] && sleep 0.1
@@ -99,5 +101,9 @@ sleep 0.5  # the backend may still be writing
 pages=$(pdfinfo "$found" | sed -n 's/^Pages: *//p')
 echo "PASSED: CUPS queue LectraPDF wrote $found ($pages sheets)"
 rm -f "$found"
+# The job whose queue was removed while it ran must have left nothing.
+sleep 2
+lost=$(find "$home/PDF" /var/spool/cups-pdf -name '*sparita*' -newer "$dir/start" 2>/dev/null | head -1)
+[ -z "$lost" ] || { echo "FAILED: the job of the removed queue was printed: $lost"; rm -f "$lost"; exit 1; }
 [ "$pages" = 2 ] || { echo "FAILED: expected 2 sheets"; exit 1; }
 exit 0

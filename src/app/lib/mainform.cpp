@@ -109,6 +109,7 @@ TMainForm::TMainForm(TMainFormOptions options, QWidget* parent)
   BuildToolbars();
   BuildMenus();
   BuildPopupMenu();
+  BuildObjectPopups();
   SetUpPrinting();
   BuildNetworkCommands();
   BuildSearchCommands();

@@ -28,6 +28,8 @@ class QPlainTextEdit;
 class QSplitter;
 class QToolBar;
 class TFabout;
+class TMyyFloating;
+class TMyyImage;
 class TFcerca;
 class TZEBorderedTree;
 class TBoxSink;
@@ -94,6 +96,8 @@ public:
   TMainStatusBar* StatusBar = nullptr;
   QMenu* MenuFile = nullptr;
   QMenu* PopupMenuTesto = nullptr;
+  QMenu *PopupImage = nullptr, *PopupZone = nullptr, *PopupFloating = nullptr;
+  QAction* Segui1 = nullptr;
   TOxLanguager* Languager = nullptr;
 
   // ---- Menu items the handlers change.
@@ -133,6 +137,12 @@ public:
   void Selezionatutto3Click();
   void Selezionabrano1Click();
   void Seguicollegamento1Click();
+  // Object popup menus (mainform_popups.cpp).
+  void Segui1Click();
+  void SeguiCollZoneClick();
+  void PrecedenteFloatClick();
+  void Saveas1Click();
+  void PopupMenuImmaginePopup();
   void Resize1Click();
   void exit1Click();
   void helpAbout();
@@ -229,8 +239,11 @@ private:
   void BuildFileMenu();
   void BuildToolbars();
   void BuildPopupMenu();
+  void BuildObjectPopups();
+  TMyyImage* PopupPicture() const;
   void SetUpPrinting();
   bool LoadPrinterProfile();
+  void PrintShownPage(bool ask, QObject* source);
   void ReportPrintFailure(const std::string& error, bool unreachable);
   QAction* AddItem(QMenu* menu, const QString& caption, const char* name, const QKeySequence& key = {});
   void UpdateRecentMenu();
@@ -286,6 +299,7 @@ private:
   std::unique_ptr<TFormSender> formSender_;
   QPointer<TFabout> splash_;
   QPointer<TZEBbox> popupBox_;
+  QPointer<TMyyFloating> popupFloating_;
 
   THistoryModel history_;
   TZoomModel zoom_;

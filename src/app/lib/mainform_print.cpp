@@ -69,10 +69,22 @@ void TMainForm::Stampatutte1Click() {
   dialog.hide();
 }
 
-void TMainForm::Stampacorrente1Click() { PrintCurrentPage(false, nullptr); }
+void TMainForm::Stampacorrente1Click() {
+  if (mainZEBset && LoadPrinterProfile()) PrintShownPage(false, nullptr);
+}
 
+// A page's own print command (a link, a frame): without printer settings it
+// only says where to make them.
 void TMainForm::PrintCurrentPage(bool ask, QObject* source) {
-  if (!mainZEBset || !LoadPrinterProfile()) return;
+  if (!mainZEBset) return;
+  if (!PageSetup->LoadProfile("PrinterSettings1")) {
+    messages_->Message(TMsgKind::Warning, "Usare \"Imposta stampante\"");
+    return;
+  }
+  PrintShownPage(ask, source);
+}
+
+void TMainForm::PrintShownPage(bool ask, QObject* source) {
   // The page of the text box the command came from, else the main page.
   int page = Editor->MainPageNumber();
   for (QObject* o = source; o; o = o->parent())

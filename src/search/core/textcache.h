@@ -7,10 +7,16 @@
 // forms together never exceed the budget (DefaultBudget unless given). A page
 // whose text does not fit any more is extracted again each time it is asked
 // for. Besides the blocks, 12 bytes per page and form.
+//
+// Pages are extracted in runs ahead of the page asked for, runs that grow
+// while the reader goes on page after page (a search that stops on an early
+// page pays for little more than it read); on a machine with more than one
+// core the second half of a run is extracted on a second thread.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <atomic>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -47,14 +53,27 @@ private:
     uint32_t block = 0, offset = 0, length = 0;
   };
   struct TFormStore;
+  struct TBlockFree {
+    void operator()(char* p) const;
+  };
+  using TBlock = std::unique_ptr<char[], TBlockFree>;
+  static TBlock NewBlock(size_t size);
 
   void Extract(int page, TTextForm form, std::string& out);
   std::string_view Markup(TZEBtesto& page);
   char* Room(TFormStore& f, size_t size);
+  static char* Room(TFormStore& f, size_t size, size_t& reserved, size_t limit);
+  // Extracts the pages of [first, last) not built yet straight into the form.
+  void BuildRun(TFormStore& f, int first, int last, TTextForm form);
+  // One page into the form when it fits; false when it does not (or cannot be read).
+  bool BuildInto(TFormStore& f, int page, TTextForm form, size_t& reserved, size_t limit, std::string& markup,
+                 bool quiet);
+  std::string_view SlotText(const TFormStore& f, int page) const;
 
   TZEBset& doc_;
   size_t budget_;
   size_t reserved_ = 0, textBytes_ = 0;
+  size_t withheld_ = 0;  // budget lent to the second thread while it runs
   std::unique_ptr<TFormStore> forms_[2];
   std::string scratch_, markup_;
 };

@@ -118,6 +118,16 @@ const TFormTables MainFormTables = {"MainForm", R"(
  Copia s&fondo in cartella appunti
 *_*seguicollegamento1_caption
  Se&gui collegamento
+*_*segui1_caption
+ &Segui collegamento
+*_*saveas1_caption
+ &Salva come...
+*_*seguicollzone_caption
+ &Segui collegamento
+*_*saveas2_caption
+ &Salva come...
+*_*precedentefloat_caption
+ P&recedente...
 *_*resize1_caption
  &Ridimensiona
 *_*stampa2_caption
@@ -249,6 +259,16 @@ const TFormTables MainFormTables = {"MainForm", R"(
  Copy &background to clipboard
 *_*seguicollegamento1_caption
  &Follow link
+*_*segui1_caption
+ &Follow link
+*_*saveas1_caption
+ &Save as...
+*_*seguicollzone_caption
+ &Follow link
+*_*saveas2_caption
+ &Save as...
+*_*precedentefloat_caption
+ &Back...
 *_*resize1_caption
  &Resize
 *_*stampa2_caption
