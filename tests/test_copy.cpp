@@ -5,14 +5,17 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QMimeData>
+#include <QRegularExpression>
 #include <sstream>
 
 #include "document/records.h"
 #include "document/strutil.h"
 #include "pageobjects/boxclip.h"
+#include "pageobjects/table.h"
 #include "pageobjects/zebbox.h"
 #include "pageobjects/zebframeset.h"
 #include "testutil.h"
+#include "text/nativeclip.h"
 
 namespace fs = std::filesystem;
 
@@ -39,6 +42,12 @@ struct ShownPage : DocFixture {
 };
 
 std::string Text(const QMimeData& m) { return m.text().toStdString(); }
+
+size_t Count(const std::string& s, const std::string& what) {
+  size_t n = 0;
+  for (size_t p = s.find(what); p != std::string::npos; p = s.find(what, p + what.size())) ++n;
+  return n;
+}
 
 // Words of `text` that appear in `in`, in their order.
 bool WordsInOrder(const std::string& in, const std::vector<std::string>& words) {
@@ -226,4 +235,138 @@ TEST(CopyTool, TablesOfAStoredPageAsCellsRowsAndTableRows) {
   // Only the table's paragraph: its cells come along.
   EXPECT_EQ(RunZebtool({"copy", f.Path(), "0", "--from", "1", "--to", "1", "--format", "text"}).out,
             "a\tb\r\nc\td\r\n");
+}
+
+namespace {
+
+// The sample's page of pictures and tables, shown in a frame set.
+struct TablePage : DocFixture {
+  TInsiemeCornici frames;
+  TZEBbox* box = nullptr;
+  TMyyTable* table = nullptr;
+  TablePage() {
+    EXPECT_TRUE(doc->Open(kSample));
+    frames.SetReadOnly(true);
+    frames.resize(700, 600);
+    frames.SetLinkedZEBset(doc.get());
+    frames.SetMainPageNumber(14);
+    box = frames.MainBox();
+    if (box) table = box->findChild<TMyyTable*>(QString(), Qt::FindDirectChildrenOnly);
+  }
+  ~TablePage() { frames.SetClosing(true); }
+  int Paragraph(const std::string& start) const {
+    for (int i = 0; i < box->ParagraphCount(); ++i)
+      if (box->Paragraph(i)->text.starts_with(start)) return i;
+    return -1;
+  }
+  // Copies through the frame set from `from`, as after a click in it.
+  const QMimeData* Copy(TZEBbox* from) {
+    frames.SetFocusedBox(from);
+    EXPECT_TRUE(frames.CopyToClipboard());
+    return QApplication::clipboard()->mimeData();
+  }
+};
+
+TNativeClip Native(const QMimeData& m) {
+  const QByteArray data = m.data(kNativeClipFormat);
+  TNativeClip clip;
+  EXPECT_TRUE(ReadNativeClip(std::string_view(data.constData(), size_t(data.size())), nullptr, clip));
+  return clip;
+}
+
+std::vector<int> Kinds(const std::vector<TNativeEntry>& list) {
+  std::vector<int> k;
+  for (const auto& e : list) k.push_back(e.kind);
+  return k;
+}
+
+}  // namespace
+
+TEST(CopyClipboard, SelectionsInsideATableCellAndItsLinkOnTheSample) {
+  TablePage f;
+  ASSERT_NE(f.table, nullptr);
+  TZEBbox* cell = f.table->Cell(1, 0);
+  ASSERT_NE(cell, nullptr);
+  ASSERT_TRUE(cell->Paragraph(0)->text.starts_with("Testo con un collegamento dentro"));
+  // From inside the link to outside it.
+  cell->SelectRange(0, 13, 0, 32);
+  const QMimeData* m = f.Copy(cell);
+  ASSERT_NE(m, nullptr);
+  EXPECT_EQ(Text(*m), "collegamento dentro");
+  const QByteArray rtf = m->data(kRtfMime);
+  EXPECT_EQ(rtf, m->data(kRtfMimeAlt));
+  EXPECT_TRUE(rtf.startsWith("{\\rtf1\\ansi\\deff0{\\fonttbl")) << rtf.toStdString();
+  EXPECT_TRUE(rtf.contains("collegamento\\cf1\\ul0  dentro}")) << rtf.toStdString();
+  EXPECT_TRUE(m->html().contains(QRegularExpression("<a href=\"[^\"]+\"><span[^>]*>collegamento</span></a> dentro")))
+      << m->html().toStdString();
+  TNativeClip clip = Native(*m);
+  EXPECT_EQ(clip.paragraphs, 1);
+  EXPECT_TRUE(clip.markup.ends_with(std::string("><$00000002>collegamento<%> dentro") + '\0')) << clip.markup;
+  EXPECT_EQ(Kinds(clip.related), std::vector<int>{stileParagrafo});
+  EXPECT_TRUE(clip.links.empty());  // a page is no link object
+  // From outside the link to inside it.
+  cell->SelectRange(0, 0, 0, 16);
+  m = f.Copy(cell);
+  EXPECT_EQ(Text(*m), "Testo con un col");
+  EXPECT_TRUE(m->data(kRtfMime).contains("Testo con \\cf2\\ul un col}")) << m->data(kRtfMime).toStdString();
+  EXPECT_TRUE(Native(*m).markup.ends_with(std::string(">Testo con <$00000002>un col<%>") + '\0'));
+}
+
+TEST(CopyClipboard, SelectionAcrossATableWithItsCellsOnTheSample) {
+  TablePage f;
+  const int p1 = f.Paragraph("Una mappa"), p2 = f.Paragraph("Una cornice");
+  ASSERT_GE(p1, 0);
+  ASSERT_GT(p2, p1);
+  f.box->SelectRange(p1, 4, p2, 9);
+  const QMimeData* m = f.Copy(f.box);
+  ASSERT_NE(m, nullptr);
+  EXPECT_EQ(Text(*m),
+            "mappa con due zone cliccabili: \r\n"
+            "Colonna in percentuale\tFissa\tAutomatica\r\n"
+            "Testo con un collegamento dentro la cella.\t\ta\tb\r\nc\td\r\n\r\n"
+            "Cella trasparente\tBlu\tFine\r\nUna corni");
+  const std::string rtf = m->data(kRtfMime).toStdString();
+  EXPECT_EQ(rtf, m->data(kRtfMimeAlt).toStdString());
+  EXPECT_EQ(Count(rtf, "\\trowd"), 3u) << rtf;  // the nested table goes flat into its cell
+  EXPECT_EQ(Count(rtf, "\\row "), 3u);
+  EXPECT_EQ(Count(rtf, "\\cell "), 9u);
+  EXPECT_TRUE(WordsInOrder(rtf, {"cliccabili: ", "\\par \r\n\\trowd", "Colonna in percentuale", "\\cell ",
+                                 "Testo con ", "un collegamento", "a\\tab ", "b\\line ", "c\\tab ", "d\\cell \\row",
+                                 "Cella trasparente", "Fine\\cell \\row \r\n\\pard\\plain", "Una corni}"}))
+      << rtf;
+  const std::string html = m->html().toStdString();
+  EXPECT_EQ(Count(html, "<table"), 2u) << html;
+  EXPECT_TRUE(WordsInOrder(html, {"cliccabili: ", "<table", "Colonna in percentuale", "<a href=", "un collegamento",
+                                  "<table", ">a<", ">d<", "</table>", "Fine", "</table>", "Una corni"}))
+      << html;
+  // The picture of the map goes along as an image; the native form holds the
+  // map, the table, the picture and the table inside the cells.
+  EXPECT_TRUE(m->hasImage());
+  const TNativeClip clip = Native(*m);
+  EXPECT_EQ(clip.paragraphs, p2 - p1 + 1);
+  EXPECT_EQ(Kinds(clip.inlines), (std::vector<int>{immagineNew, tabellaHtml, immagineNew, tabellaHtml}));
+  std::vector<int> numbers;
+  for (const auto& e : clip.inlines) numbers.push_back(e.id);
+  EXPECT_EQ(numbers, (std::vector<int>{6, 7, 8, 9}));
+  // Styles of the paragraphs and of the cells' paragraphs, the pictures
+  // shown and the picture behind a cell.
+  std::vector<std::string> related;
+  for (const auto& e : clip.related) related.push_back(std::to_string(e.kind) + ":" + e.object->Name());
+  EXPECT_EQ(related, (std::vector<std::string>{"17:Normale", "5:Una biblioteca", "17:[nessuno stile]",
+                                               "5:Logo di Lectra", "5:Icona di Lectra", "17:Nota"}));
+  EXPECT_TRUE(clip.markup.ends_with(std::string("<Z S4 >Una corni") + '\0'));
+  EXPECT_NE(clip.markup.find("<Z S7 >a<T><Z S7 >b<T><Z S7 >c<T><Z S7 >d<T><T>"), std::string::npos) << clip.markup;
+}
+
+TEST(CopyClipboard, SelectAllThroughTheFrameSetTakesTheTables) {
+  TablePage f;
+  f.frames.SetFocusedBox(nullptr);
+  f.frames.SelectAll();
+  ASSERT_TRUE(f.box->HasSelection());
+  ASSERT_TRUE(f.frames.CopyToClipboard());
+  const std::string text = Text(*QApplication::clipboard()->mimeData());
+  // What the running reader copies is what zebtool copies from the stored page.
+  const ToolResult tool = RunZebtool({"copy", kSample, "14", "--format", "text"});
+  EXPECT_NE(text.find(tool.out), std::string::npos) << text << "\n----\n" << tool.out;
+  EXPECT_NE(text.find("Fissa\tAutomatica\r\n"), std::string::npos);
 }

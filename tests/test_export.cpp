@@ -6,6 +6,7 @@
 #include "testutil.h"
 #include "text/cellindex.h"
 #include "text/markup.h"
+#include "text/nativeclip.h"
 #include "text/selectionforms.h"
 #include "text/zebconv.h"
 #include "text/zebhtml.h"
@@ -149,6 +150,21 @@ TEST(ExportRtf, HeaderTablesAndEscapes) {
   EXPECT_EQ(f.Rtf("nessun tag"), "");
 }
 
+TEST(ExportRtf, WholeFormOfOneParagraph) {
+  ConvFixture f;
+  // Header, tables, style sheet, page settings and body, word for word; no
+  // code page words, no information block, a 0 byte for the clipboard.
+  const std::string props = "\\f0\\fs20\\cf1\\i0\\b0\\ul0\\strike0\\up0\\ql\\sl0\\fi0\\li150\\ri150\\sb0\\sa0 ";
+  const std::string expected = "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fswiss\\fprq2 Arial;}}{\\colortbl;\\red0\\green0\\blue0;}"
+                               "{\\stylesheet{\\s1 \\widctlpar " + props + "[nessuno stile];}}"
+                               "\\paperw11905\\paperh16837\\margt1417\\margb1417\\margl1417\\margr1417 "
+                               "\\pard\\plain \\s1" + props + "ab}";
+  TZEBtortf c(f.doc.get(), &f.index, nullptr);
+  std::string out;
+  c.Convert(std::string("<Z S0 >ab\0", 10), out);
+  EXPECT_EQ(out, expected + '\0');
+}
+
 TEST(ExportRtf, FontChangesWriteOnlyDifferencesAndLinksRestore) {
   ConvFixture f;
   const std::string rtf = f.Rtf("<Z S0 >a<Y y1 >b<Y s14 y3 >c<Y >d<$00000000>e<%>f");
@@ -222,11 +238,31 @@ TEST(ExportBadInput, BoundedAndWithoutCrash) {
     EXPECT_LT(f.Rtf(m).size(), 40 * m.size() + 4096);
     EXPECT_LT(f.Html(m).size(), 80 * m.size() + 4096);
   }
+  // Markers and links to objects that do not exist leave their text alone in
+  // every form and nothing in the native stream.
+  const std::string missing = "<Z S0 >a<$FF0000FE>b<$6F000009>c<%><$FF7FFFFF>d";
+  EXPECT_EQ(f.Text(missing), "abcd");
+  EXPECT_NE(f.Rtf(missing).find("ab\\cf2\\ul c\\cf1\\ul0 d}"), std::string::npos) << f.Rtf(missing);
+  EXPECT_NE(f.Html(missing).find(">ab"), std::string::npos);
+  const TNativeObjects none = CollectNativeObjects(missing + '\0', f.doc.get(), &f.index, nullptr);
+  EXPECT_TRUE(none.links.empty());
+  EXPECT_TRUE(none.inlines.empty());
+  EXPECT_EQ(none.related.size(), 1u);  // the paragraph's style
+  // The same table nested 1,000 deep is carried once.
+  const TNativeObjects nested = CollectNativeObjects(deep + '\0', f.doc.get(), &f.index, nullptr);
+  EXPECT_EQ(nested.inlines.size(), 1u);
   // A selection of 4 M characters converts with output in proportion.
   std::string big;
   for (int i = 0; i < 4096; ++i) big += "<Z S0 >" + std::string(1024, 'x');
   EXPECT_EQ(f.Text(big).size(), 4096u * 1024 + 4095 * 2);
   EXPECT_LT(f.Rtf(big).size(), big.size() * 2);
+  EXPECT_LT(f.Html(big).size(), big.size() * 2);
+  const std::string stream = WriteNativeClip(CollectNativeObjects(big + '\0', f.doc.get(), &f.index, nullptr),
+                                             &f.index, nullptr, 4096, big + '\0');
+  EXPECT_LT(stream.size(), big.size() + 2048);
+  TNativeClip back;
+  ASSERT_TRUE(ReadNativeClip(stream, f.doc.get(), back));
+  EXPECT_EQ(back.markup.size(), big.size() + 1);
 }
 
 TEST(ExportSelection, MarkupOfARangeAndNativeStream) {

@@ -69,6 +69,12 @@ std::unique_ptr<QMimeData> SelectionMimeData(TZEBbox& box, const TSelectionRange
   return mime;
 }
 
+void SelectWholeBox(TZEBbox& box) {
+  if (box.ParagraphCount() == 0) return;
+  const TSelectionRange r = Whole(box);
+  box.SelectRange(r.p1, r.c1, r.p2, r.c2);
+}
+
 bool CopySelectionToClipboard(TZEBbox& box) {
   TSelectionRange r;
   if (!box.Document() || !SelectionOf(box, r)) return false;

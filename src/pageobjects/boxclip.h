@@ -21,6 +21,8 @@ inline constexpr const char* kHtmlMime = "text/html";
 std::unique_ptr<QMimeData> SelectionMimeData(TZEBbox& box, const TSelectionRange& range);
 // The box's current selection as a range; false without a selection.
 bool SelectionOf(const TZEBbox& box, TSelectionRange& range);
+// Selects every paragraph of the box.
+void SelectWholeBox(TZEBbox& box);
 // Puts the box's selection on the clipboard; false when there is nothing to copy.
 bool CopySelectionToClipboard(TZEBbox& box);
 // The text box a control belongs to: the box itself or the box it sits in.

@@ -29,6 +29,8 @@ public:
   int Rows() const { return static_cast<int>(cells_.size()); }
   int Columns() const { return columns_; }
   TZEBbox* Cell(int row, int col) const;
+  // Whether the cells were read from the text that holds the table.
+  bool HasCells() const { return built_; }
   // How many cells a table may make; the rest of a larger table's cells are
   // read past.
   static constexpr int kMaxCells = 1024;

@@ -348,6 +348,25 @@ bool TZEBbox::ReadTableCells(TZEBoggetto* obj, std::string_view text, size_t& po
   return false;
 }
 
+void TZEBbox::WriteTableCells(TZEBoggetto* obj, std::string& out) {
+  auto* table = qobject_cast<TMyyTable*>(InlineControl(obj));
+  if (!table || !table->HasCells()) {
+    out += "<@>";  // the table never read its cells: they are not included
+    return;
+  }
+  // Cells a large table did not make are written empty, so that the text
+  // still holds rows x columns of them.
+  const TTableRecord rec(obj->Rec());
+  const int count = rec.Rows() * rec.Columns();
+  for (int k = 0; k < count; ++k) {
+    if (TZEBbox* cell = table->Cell(k / std::max(rec.Columns(), 1), k % std::max(rec.Columns(), 1))) {
+      TTextContext ctx = cell->Context(nullptr);
+      for (int i = 0; i < cell->ParagraphCount(); ++i) WriteParagraph(*cell->Paragraph(i), ctx, out, TWriteMode::Stored);
+    }
+    out += "<T>";
+  }
+}
+
 // ---------------------------------------------------------------- table cells
 
 void TZEBbox::MakeCell(TMyyTable* table, int padding, int border) {

@@ -167,6 +167,9 @@ public:
   TZEBoggetto* IndexedObject(int number) override;
   int NumberOf(TZEBoggetto* obj) override;
   bool ReadTableCells(TZEBoggetto* table, std::string_view text, size_t& pos) override;
+  // Writes the cells of a table the box shows, each cell's paragraphs in stored
+  // form followed by "<T>"; "<@>" for a table without its cells.
+  void WriteTableCells(TZEBoggetto* table, std::string& out) override;
   void SetIndexBase(int base) { indexBase_ = base; }
   // Moves the controls of the inline objects to where the last layout put
   // them and shows those that take room.

@@ -100,6 +100,13 @@ public:
   // Plain text of the box a link came from (its own box, the box a page
   // object sits in, else the active box), as a "dump:" link hands it over.
   std::string ExportBoxText(QObject* source = nullptr) const;
+  // The box copy and select all act on: the box the reader last clicked in
+  // (a table cell, a nested frame), else the active box.
+  TZEBbox* CommandBox() const;
+  // Puts the selection of that box on the clipboard; false when nothing is selected.
+  bool CopyToClipboard();
+  // Selects the whole text of that box.
+  void SelectAll();
 
   // ---- IFrameSetHost.
   bool ReadOnly() const override { return readOnly_; }

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "text/nativeclip.h"
 #include "text/paragraph.h"
 
 class TZEBtesto;
@@ -19,15 +20,11 @@ struct TSelectionRange {
 std::string SelectionMarkup(const std::vector<const TZEBparag*>& paras, TTextContext& ctx,
                             const TSelectionRange& r);
 
-// The native clipboard stream ("Lumo30 objects") of the selection, around
-// its markup. The first picture met (an immagine object) is handed back
-// through firstPicture when it is given.
+// The native clipboard stream of the selection, around its markup. The
+// first picture met is handed back through firstPicture when it is given.
 std::string NativeClipStream(const std::vector<const TZEBparag*>& paras, TTextContext& ctx,
                              const TZEBtesto* text, const TSelectionRange& r, const std::string& markup,
                              TZEBoggetto** firstPicture = nullptr);
-
-// Name under which the native stream is registered on the clipboard.
-inline constexpr const char* kNativeClipFormat = "Lumo30 objects";
 
 // Everything a copy puts on the clipboard: the native stream, the plain text
 // and RTF (the ebook's code page) and HTML (UTF-8), the converted forms

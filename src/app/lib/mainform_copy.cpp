@@ -5,8 +5,7 @@
 #include "pageobjects/zebbox.h"
 
 void TMainForm::EditCopy() {
-  TZEBbox* box = Editor->FocusedBox() ? Editor->FocusedBox() : Editor->ActiveBox();
-  if (box) CopySelectionToClipboard(*box);
+  Editor->CopyToClipboard();
   Editor->FocusActive();
 }
 

@@ -14,6 +14,7 @@
 #include "search/fcerca.h"
 #include "app/lib/mainform.h"
 #include "document/pathutil.h"
+#include "pageobjects/boxclip.h"
 #include "pageobjects/zebbox.h"
 #include "pageobjects/zebpage.h"
 #include "text/paragraph.h"
@@ -29,13 +30,6 @@ struct TFlagGuard {
   explicit TFlagGuard(bool& f) : flag(f), old(f) { flag = true; }
   ~TFlagGuard() { flag = old; }
 };
-
-void SelectWhole(TZEBbox* box) {
-  if (!box || box->ParagraphCount() == 0) return;
-  const int last = box->ParagraphCount() - 1;
-  const TZEBparag* para = box->Paragraph(last);
-  box->SelectRange(0, 0, last, para ? int(para->text.size()) : 0);
-}
 
 }  // namespace
 
@@ -234,11 +228,13 @@ void TMainForm::UpdateHintFromPointer() {
 // ---------------------------------------------------------------- copy, selection, follow
 
 void TMainForm::Selezionatutto3Click() {
-  SelectWhole(Editor->FocusedBox() ? Editor->FocusedBox() : Editor->ActiveBox());
+  Editor->SelectAll();
   Editor->FocusActive();
 }
 
-void TMainForm::Selezionabrano1Click() { SelectWhole(popupBox_.data()); }
+void TMainForm::Selezionabrano1Click() {
+  if (TZEBbox* box = popupBox_.data()) SelectWholeBox(*box);
+}
 
 void TMainForm::Seguicollegamento1Click() {
   TZEBbox* box = popupBox_.data();
