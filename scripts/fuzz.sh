@@ -3,6 +3,8 @@
 # (fuzz_open, the default), showing pages (fuzz_page), or the contents tree
 # and the search (fuzz_search).
 #   scripts/fuzz.sh [SECONDS] [TARGET]
+# FUZZ_ARGS adds libFuzzer options, e.g. FUZZ_ARGS="-fork=1 -ignore_timeouts=1"
+# to go on after an input that hangs (the media framework can).
 # fuzz_open draws pages on an offscreen frame set; whatever a target writes
 # goes to build-fuzz/tmp, which is emptied at the end.
 set -euo pipefail
@@ -23,4 +25,4 @@ trap 'rm -rf build-fuzz/tmp' EXIT
 # leaks of the reader, so leak checking stays off.
 TMPDIR="$PWD/build-fuzz/tmp" QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=0 \
   build-fuzz/bin/"$target" "$corpus" -rss_limit_mb=2048 -malloc_limit_mb=1024 \
-  -max_len=65536 -timeout=10 -max_total_time="$seconds" -print_final_stats=1
+  -max_len=65536 -timeout=10 -max_total_time="$seconds" -print_final_stats=1 ${FUZZ_ARGS:-}
