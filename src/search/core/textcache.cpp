@@ -1,9 +1,6 @@
 #include "search/core/textcache.h"
 
-#include <cstdlib>
 #include <cstring>
-#include <new>
-#include <sys/mman.h>
 #include <thread>
 
 #include "document/plaintext.h"
@@ -28,21 +25,7 @@ constexpr int kFirstRun = 16, kLongestRun = 1024;  // pages extracted ahead of t
 constexpr int kSplitRun = 64;                      // runs this long are shared with a second thread
 }  // namespace
 
-void TPlainTextCache::TBlockFree::operator()(char* p) const { std::free(p); }
-
-// Blocks are aligned to 2 MB and asked to be backed by huge pages: filling
-// the cache for the first time then costs one page fault per 2 MB instead of
-// one per 4 KB.
-TPlainTextCache::TBlock TPlainTextCache::NewBlock(size_t size) {
-  constexpr size_t kHuge = size_t(2) << 20;
-  size = (size + kHuge - 1) / kHuge * kHuge;
-  char* p = static_cast<char*>(std::aligned_alloc(kHuge, size));
-  if (!p) throw std::bad_alloc();
-#ifdef MADV_HUGEPAGE
-  madvise(p, size, MADV_HUGEPAGE);
-#endif
-  return TBlock(p);
-}
+TPlainTextCache::TBlock TPlainTextCache::NewBlock(size_t size) { return std::make_unique_for_overwrite<char[]>(size); }
 
 TPlainTextCache::TPlainTextCache(TZEBset& doc, size_t budget) : doc_(doc), budget_(budget) {}
 TPlainTextCache::~TPlainTextCache() = default;

@@ -53,10 +53,7 @@ private:
     uint32_t block = 0, offset = 0, length = 0;
   };
   struct TFormStore;
-  struct TBlockFree {
-    void operator()(char* p) const;
-  };
-  using TBlock = std::unique_ptr<char[], TBlockFree>;
+  using TBlock = std::unique_ptr<char[]>;
   static TBlock NewBlock(size_t size);
 
   void Extract(int page, TTextForm form, std::string& out);
