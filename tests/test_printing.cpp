@@ -3,6 +3,7 @@
 // margins and printer profiles; the print command.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QImage>
 #include <QPushButton>
@@ -12,6 +13,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "pageobjects/zebframeset.h"
 #include "platform/settings.h"
 #include "printing/pagesetup.h"
 #include "printing/printform.h"
@@ -433,6 +435,12 @@ TEST(PrintDialog, PageListButtonsAndPrintingThePreview) {
     EXPECT_EQ(dlg.ListedPages(), (std::vector<int>{1, 3}));
     dlg.BdelpageClick();
     EXPECT_EQ(dlg.ListedPages(), (std::vector<int>{3}));
+    // A page link followed in the preview stays in it, and "Indietro" goes back.
+    dlg.Preview->RaiseLink(f.doc->Page(2), nullptr);
+    for (int i = 0; i < 5; ++i) QApplication::processEvents();
+    EXPECT_EQ(dlg.PreviewPage(), 2);
+    dlg.BIndietro->click();
+    EXPECT_EQ(dlg.PreviewPage(), 1);
     dlg.BtutteClick();
     EXPECT_EQ(dlg.ListedPages(), (std::vector<int>{2, 0}));
     // The paper preview of the page shown: one sheet at A4's proportions.

@@ -98,8 +98,11 @@ TInsiemeCornici* PreviewFrames(QWidget* parent, TZEBset* doc) {
   auto* f = new TInsiemeCornici(parent);
   f->SetReadOnly(true);
   f->SetAnimated(false);
-  f->SetAutoJump(false);
-  f->SetShowNested(true);
+  // Links followed in a preview stay in it and can be gone back from; media
+  // do not play there.
+  f->SetAutoJump(true);
+  f->SetShowNested(false);
+  f->SetActivePreview(false);
   f->SetNoFocus(true);
   f->setFocusPolicy(Qt::NoFocus);
   f->SetLinkedZEBset(doc);
