@@ -213,8 +213,15 @@ TEST(SearchDialog, EbookSearchInPageSearchAndTheResultList) {
   EXPECT_FALSE(d.Scanning());
   EXPECT_TRUE(d.SpeedButton1->isEnabled());
 
-  // Options and word histories outlive the program.
+  // Options and word histories outlive the program, also one that ends with
+  // the dialog still open.
   d.CBcomp1->setChecked(true);
+  auto stored = [&fx](const std::string& name) {
+    for (const auto& [key, values] : fx.store.keys)
+      if (key.find("finds") != std::string::npos && values.count(name)) return values.at(name);
+    return std::string();
+  };
+  EXPECT_EQ(stored("wholeword"), "1");
   d.close();
   SearchFixture again;
   again.store = fx.store;

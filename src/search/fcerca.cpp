@@ -164,6 +164,8 @@ QWidget* TFcerca::BuildWordTab() {
   CBcaps1->setObjectName("CBcaps1");
   CBcaps1->setChecked(true);
   CBcomp1 = new QCheckBox("solo parole intere", tab);
+  // Kept as soon as they change: the reader may end with the dialog open.
+  for (QCheckBox* box : {CBcaps1, CBcomp1}) connect(box, &QCheckBox::toggled, this, [this] { WriteChecks(); });
   CBcomp1->setObjectName("CBcomp1");
   l->addWidget(CBcaps1);
   l->addWidget(CBcomp1);
@@ -224,10 +226,15 @@ void TFcerca::ReadOptions() {
   apply("ignorecaps", CBcaps1);
 }
 
-void TFcerca::WriteOptions() {
+void TFcerca::WriteChecks() {
   if (!host_.settings) return;
   host_.settings->WriteSub(FindsKey, "wholeword", CBcomp1->isChecked() ? "1" : "0");
   host_.settings->WriteSub(FindsKey, "ignorecaps", CBcaps1->isChecked() ? "1" : "0");
+}
+
+void TFcerca::WriteOptions() {
+  if (!host_.settings) return;
+  WriteChecks();
   host_.settings->WriteSubNum("forms", "Fcerca.Left", x());
   host_.settings->WriteSubNum("forms", "Fcerca.Top", y());
 }

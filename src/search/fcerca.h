@@ -78,6 +78,7 @@ public:
 protected:
   void showEvent(QShowEvent* e) override;
   void closeEvent(QCloseEvent* e) override;
+  void WriteChecks();
   void changeEvent(QEvent* e) override;
 
 private:
