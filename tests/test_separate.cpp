@@ -87,6 +87,13 @@ TEST(SeparateWindow, NamedWindowsAreReusedAndFullWindowsAreNew) {
   EXPECT_FALSE(named->BPrecedente->isEnabled());
   named->BPrecedenteClick();  // at the first entry nothing happens
   EXPECT_EQ(named->Preview->MainPageNumber(), 7);
+  // Printing from the window goes through the main window's printer settings:
+  // without them, the page's own print command says where to make them.
+  EXPECT_TRUE(named->Impostastampante1->isEnabled());
+  EXPECT_TRUE(named->Impostamargini1->isEnabled());
+  named->Preview->PrintCurrent(false, named->Preview->MainBox());
+  ASSERT_FALSE(f.sink.messages.empty());
+  EXPECT_EQ(f.sink.messages.back().second, "Usare \"Imposta stampante\"");
 
   f.ClickSpec(1);
   f.ClickSpec(1);

@@ -216,6 +216,9 @@ public:
   void MainDoLink(QObject* sender, QObject* obj, TZEBoggetto* aogg) override { EditorDoLink(sender, obj, aogg); }
   void SeparateClosed(TFseparato* window) override;
   void ShowAbout() override { helpAbout(); }
+  void ShowPrinterSetup() override { Impostastampante1Click(); }
+  void ShowMarginsSetup() override { Impostamargini1Click(); }
+  void PrintFromWindow(bool ask, QObject* source) override { PrintCurrentPage(ask, source); }
   TServices Services() override;
   IMessageSink& Messages() override { return *messages_; }
   std::vector<TFseparato*> SeparateForms() const;

@@ -119,6 +119,11 @@ TFseparato::TFseparato(ISeparateHost& host, QWidget* parent) : QMainWindow(paren
   name_ = std::string("popup") + id;
   Preview->OwnTargetName = name_;
   Preview->SetLinkedZEBset(host_.MainDocument());
+  // The main window prints pages of its own ebook; a window left showing an
+  // earlier one does not print.
+  Preview->OnPrintCurrent = [this](bool ask, QObject* source) {
+    if (Preview->LinkedZEBset() == host_.MainDocument()) host_.PrintFromWindow(ask, source);
+  };
   layout_.assign(TWindowLayout::Size, '\0');
   layout_[18] = 1;
   CercaKeyButton->setVisible(false);
@@ -200,9 +205,8 @@ void TFseparato::BuildMenus() {
   Impostastampante1 = item(file, "Impostastampante1", "I&mposta stampante...");
   Impostamargini1 = item(file, "Impostamargini1", "Imposta mar&gini...");
   Stampa1 = item(file, "Stampa1", "Stam&pa...");
-  // Printer setup comes with the print dialog.
-  Impostastampante1->setEnabled(false);
-  Impostamargini1->setEnabled(false);
+  connect(Impostastampante1, &QAction::triggered, this, [this] { host_.ShowPrinterSetup(); });
+  connect(Impostamargini1, &QAction::triggered, this, [this] { host_.ShowMarginsSetup(); });
   file->addSeparator();
   Esci1 = item(file, "Esci1", "&Esci", QKeySequence(Qt::ALT | Qt::Key_X));
   connect(Esci1, &QAction::triggered, this, [this] { PostClose(); });

@@ -38,6 +38,12 @@ public:
   virtual void SeparateClosed(TFseparato* window) = 0;
   virtual void ShowAbout() = 0;
   virtual void ShowKeywordSearch() = 0;
+  // The main window's printer and margin setup.
+  virtual void ShowPrinterSetup() = 0;
+  virtual void ShowMarginsSetup() = 0;
+  // A page's own print command (a link that prints) from a window showing
+  // the main ebook.
+  virtual void PrintFromWindow(bool ask, QObject* source) = 0;
   virtual TServices Services() = 0;
   virtual IMessageSink& Messages() = 0;
 };
