@@ -157,11 +157,20 @@ TSetupOutcome RunSetup(const std::vector<std::string>& args, bool headless) {
   return setup.Run(args);
 }
 
-void StartDeferred(const TSetupOutcome& setup) {
+// `headless`: this process chose the offscreen platform itself, for want of a
+// display; the deferred copy must find that out for itself instead of
+// inheriting it (offscreen, it would wait on message boxes nobody sees).
+void StartDeferred(const TSetupOutcome& setup, bool headless) {
   if (setup.deferredProgram.empty()) return;
   QStringList a;
   for (const std::string& s : setup.deferredArgs) a << QString::fromStdString(s);
-  QProcess::startDetached(QString::fromStdString(setup.deferredProgram), a);
+  QProcess p;
+  p.setProgram(QString::fromStdString(setup.deferredProgram));
+  p.setArguments(a);
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  if (headless) env.remove("QT_QPA_PLATFORM");
+  p.setProcessEnvironment(env);
+  p.startDetached();
 }
 
 int RunReader(const std::vector<std::string>& args) {
@@ -223,7 +232,7 @@ int main(int argc, char** argv) {
   if (ReadLaunchFlags(args).setup) {
     const TSetupOutcome setup = RunSetup(args, headless);
     if (!setup.openWindow || headless) {
-      StartDeferred(setup);
+      StartDeferred(setup, headless);
       return setup.ok ? 0 : 1;
     }
   }
