@@ -11,6 +11,8 @@
 #include "document/records.h"
 #include "document/strutil.h"
 #include "pageobjects/boxclip.h"
+#include "pageobjects/image.h"
+#include "pageobjects/objectclip.h"
 #include "pageobjects/table.h"
 #include "pageobjects/zebbox.h"
 #include "pageobjects/zebframeset.h"
@@ -369,4 +371,71 @@ TEST(CopyClipboard, SelectAllThroughTheFrameSetTakesTheTables) {
   const ToolResult tool = RunZebtool({"copy", kSample, "14", "--format", "text"});
   EXPECT_NE(text.find(tool.out), std::string::npos) << text << "\n----\n" << tool.out;
   EXPECT_NE(text.find("Fissa\tAutomatica\r\n"), std::string::npos);
+}
+
+TEST(CopyClipboard, PicturesZonesAndPageBackgroundsCopyThemselves) {
+  ShownPage f;
+  const int pic = f.w.AddPicture("punto", "punto.gif", kTinyGif, 1, 1);
+  const int onPage = f.w.AddPictureRef(pic, "sul foglio");
+  const int link = f.w.AddInternetLink("http://example.org/");
+  // One zone in slot 0, leading to the web link.
+  uint8_t* slot = f.w.RecordOf(immagineNew, onPage).data() + picturerec::Zones;
+  PutI32(slot, static_cast<int32_t>(MakeId(internetLink, link)));
+  PutI16(slot + 8, 0), PutI16(slot + 10, 0), PutI16(slot + 12, 1), PutI16(slot + 14, 1);
+  char marker[16];
+  std::snprintf(marker, sizeof marker, "<$%08X>", static_cast<unsigned>(MakeId(immagineNew, onPage)));
+  char linkRef[16];
+  std::snprintf(linkRef, sizeof linkRef, "<$%08X>", static_cast<unsigned>(MakeId(internetLink, link)));
+  const int page = f.w.AddPage("Foglio", std::string("<Z S0 >") + marker + "<$FF000001><Z S0 >" + linkRef + "web<%>");
+  PutI32(f.w.RecordOf(testoHtml, page).data() + pagerec::BackPicture, pic);
+  TZEBbox* box = f.Show(page);
+  ASSERT_NE(box, nullptr);
+  TMyyImage* picture = box->findChild<TMyyImage*>();
+  ASSERT_NE(picture, nullptr);
+
+  // The picture: its own stream (the picture object as object 1, the picture
+  // it shows) and the image.
+  f.frames->SetActiveControl(picture);
+  ASSERT_TRUE(f.frames->CopyToClipboard());
+  const QMimeData* m = QApplication::clipboard()->mimeData();
+  ASSERT_TRUE(m->hasFormat(kPictureClipFormat));
+  EXPECT_TRUE(m->hasImage());
+  TNativeClip clip;
+  const QByteArray data = m->data(kPictureClipFormat);
+  ASSERT_TRUE(ReadNativeClip(std::string_view(data.data(), data.size()), f.doc.get(), clip));
+  EXPECT_EQ(clip.version, 3);
+  ASSERT_EQ(clip.inlines.size(), 1u);
+  EXPECT_EQ(clip.inlines[0].kind, immagineNew);
+  EXPECT_EQ(clip.inlines[0].id, 1);
+  ASSERT_EQ(clip.related.size(), 1u);
+  EXPECT_EQ(clip.related[0].kind, immagine);
+  EXPECT_EQ(clip.markup, std::string("<Z S0 ><$FF000001>") + '\0');
+
+  // A zone: int32 2 and its 16-byte slot.
+  ASSERT_EQ(picture->Zones().size(), 1u);
+  f.frames->SetActiveControl(picture->Zones()[0]);
+  ASSERT_TRUE(f.frames->CopyToClipboard());
+  const QByteArray zone = QApplication::clipboard()->mimeData()->data(kZoneClipFormat);
+  ASSERT_EQ(zone.size(), 20);
+  EXPECT_EQ(zone.left(4), QByteArray("\x02\x00\x00\x00", 4));
+  EXPECT_EQ(zone.mid(4), QByteArray(reinterpret_cast<const char*>(slot), 16));
+
+  // A box chosen after the picture copies its selection again.
+  box->SelectRange(1, 0, 1, 3);
+  f.frames->SetFocusedBox(box);
+  ASSERT_TRUE(f.frames->CopyToClipboard());
+  EXPECT_EQ(Text(*QApplication::clipboard()->mimeData()), "web");
+
+  // The page's background: a new picture object showing it, and the image.
+  ASSERT_EQ(CopyPageBackground(*box), TBackgroundCopy::Copied);
+  m = QApplication::clipboard()->mimeData();
+  const QByteArray back = m->data(kPictureClipFormat);
+  ASSERT_TRUE(ReadNativeClip(std::string_view(back.data(), back.size()), f.doc.get(), clip));
+  ASSERT_EQ(clip.inlines.size(), 1u);
+  EXPECT_EQ(TPictureRecord(clip.inlines[0].object->Rec()).Image(), pic);
+  EXPECT_TRUE(m->hasImage());
+  // Without a background nothing is copied; a missing picture is not a picture.
+  PutI32(f.w.RecordOf(testoHtml, page).data() + pagerec::BackPicture, 77);
+  box = f.Show(page);
+  EXPECT_EQ(CopyPageBackground(*box), TBackgroundCopy::NotAPicture);
 }

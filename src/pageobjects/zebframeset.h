@@ -183,6 +183,7 @@ private:
   std::vector<int> previous_;
   QPointer<QWidget> active_;
   QPointer<TZEBbox> focused_;
+  bool objectChosen_ = false;  // the active object was chosen after the focused box
   QPointer<QObject> lastLinkSource_;
   QTimer autoLinkTimer_;
   QTimer* multimediaTimer_ = nullptr;

@@ -14,10 +14,12 @@
 
 void TZEBCustomFrameSet::SetActiveControl(QWidget* control) {
   active_ = control;
+  objectChosen_ = control != nullptr;
   if (OnSelectionChange) OnSelectionChange(this, control);
 }
 
 void TZEBCustomFrameSet::SetFocusedBox(TZEBbox* box) {
+  objectChosen_ = false;
   if (box == focused_) return;
   focused_ = readOnly_ ? box : nullptr;
 }

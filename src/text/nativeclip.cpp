@@ -220,6 +220,50 @@ std::string WriteNativeClip(const TNativeObjects& objects, IObjectIndex* index, 
   return out;
 }
 
+std::string WritePictureClip(const TZEBoggetto& picture, const std::vector<TZEBoggetto*>& links,
+                             const std::vector<TZEBoggetto*>& pictures) {
+  std::string out;
+  AddI32(out, 3);
+  AddI32(out, static_cast<int32_t>(links.size()));
+  for (TZEBoggetto* o : links) {
+    AddI32(out, o->Kind());
+    AddI32(out, static_cast<int32_t>(o->Id()));
+    o->WriteTransfer(out);
+  }
+  AddI32(out, static_cast<int32_t>(pictures.size()));
+  for (TZEBoggetto* o : pictures) {
+    AddI32(out, o->Kind());
+    o->WriteTransfer(out);
+  }
+  AddI32(out, 1);
+  AddI32(out, picture.Kind());
+  AddI32(out, 1);
+  picture.WriteTransfer(out);
+  AddI32(out, 1);
+  out += "<Z S0 ><$FF000001>";
+  out.push_back('\0');
+  return out;
+}
+
+std::unique_ptr<TZEBoggetto> NewPictureObject(TZEBset& doc, const TZEBoggetto& image) {
+  std::unique_ptr<TZEBoggetto> p = doc.NewObject(immagineNew);
+  const int16_t w = image.Rec().I16(imagerec::Width), h = image.Rec().I16(imagerec::Height);
+  p->Rec().SetI32(picturerec::Image, image.Index());
+  p->Rec().SetI32(picturerec::Hover, -1);
+  for (int off : {picturerec::SyncWidth, picturerec::Width}) p->Rec().SetI16(off, w);
+  for (int off : {picturerec::SyncHeight, picturerec::Height}) p->Rec().SetI16(off, h);
+  return p;
+}
+
+std::string WriteZoneClip(const TZEBoggetto& picture, int slot) {
+  std::string out;
+  AddI32(out, 2);
+  if (slot < 0 || slot >= picturerec::ZoneCount) slot = 0;
+  for (int i = 0; i < picturerec::ZoneSize; ++i)
+    out.push_back(static_cast<char>(picture.Rec().Byte(picturerec::Zones + slot * picturerec::ZoneSize + i)));
+  return out;
+}
+
 bool ReadNativeClip(std::string_view d, TZEBset* doc, TNativeClip& out) {
   size_t pos = 0;
   out = TNativeClip{};

@@ -46,6 +46,21 @@ TNativeObjects CollectNativeObjects(std::string_view markup, TZEBset* doc, IObje
 std::string WriteNativeClip(const TNativeObjects& objects, IObjectIndex* index, const TZEBtesto* text,
                             int paragraphs, const std::string& markup);
 
+// Names of the forms a picture and a zone of a picture copy themselves in.
+inline constexpr const char* kPictureClipFormat = "Lumo30 picture";
+inline constexpr const char* kZoneClipFormat = "Lumo30 zone";
+
+// A picture as a stream of the same layout, version 3: the links it follows,
+// the pictures it shows, the picture object (an immagineNew) as inline object
+// number 1, and one paragraph that shows it, "<Z S0 ><$FF000001>".
+std::string WritePictureClip(const TZEBoggetto& picture, const std::vector<TZEBoggetto*>& links,
+                             const std::vector<TZEBoggetto*>& pictures);
+// A picture object (outside any table) showing the document's picture
+// `image` at its stored size: what a copied picture of the document needs.
+std::unique_ptr<TZEBoggetto> NewPictureObject(TZEBset& doc, const TZEBoggetto& image);
+// A zone's form: int32 2 and the zone's 16-byte slot of the picture record.
+std::string WriteZoneClip(const TZEBoggetto& picture, int slot);
+
 // A stream read back. Objects are new, outside any table of the document.
 struct TNativeEntry {
   int32_t kind = 0;

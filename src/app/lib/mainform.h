@@ -134,6 +134,7 @@ public:
   void NestedButtonClick();
   void AddShowremarks1Click();
   void EditCopy();
+  void CopiaSfondoincartellaappuntiClick();
   void Selezionatutto3Click();
   void Selezionabrano1Click();
   void Seguicollegamento1Click();

@@ -235,7 +235,8 @@ void TMainForm::BuildPopupMenu() {
           &TMainForm::Selezionatutto3Click);
   connect(AddItem(m, "&Seleziona brano in casella", "Selezionabrano1"), &QAction::triggered, this,
           &TMainForm::Selezionabrano1Click);
-  QAction* background = AddItem(m, "Copia s&fondo in cartella appunti", "CopiaSfondoincartellaappunti");
+  connect(AddItem(m, "Copia s&fondo in cartella appunti", "CopiaSfondoincartellaappunti"), &QAction::triggered, this,
+          &TMainForm::CopiaSfondoincartellaappuntiClick);
   connect(AddItem(m, "Se&gui collegamento", "Seguicollegamento1"), &QAction::triggered, this,
           &TMainForm::Seguicollegamento1Click);
   m->addSeparator();
@@ -251,7 +252,7 @@ void TMainForm::BuildPopupMenu() {
   connect(AddItem(m, "&Info...", "Info1"), &QAction::triggered, this, &TMainForm::helpAbout);
   connect(AddItem(m, "&Norvane", "Norvane1"), &QAction::triggered, this, &TMainForm::helpAbout);
   connect(AddItem(m, "&Esci", "exit1"), &QAction::triggered, this, &TMainForm::exit1Click);
-  for (QAction* a : {background, print, options, user}) {
+  for (QAction* a : {print, options, user}) {
     a->setEnabled(false);
     DisabledCommands.push_back(a);
   }
