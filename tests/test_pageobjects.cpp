@@ -418,3 +418,23 @@ TEST_F(PageObjectsTest, AnchorsAutoStartPanelsAndFloatingFrames) {
   ASSERT_EQ(fs.raised.size(), before + 1);
   EXPECT_EQ(fs.raised.back().second, shows->Inner()->MainBox());
 }
+
+TEST_F(PageObjectsTest, HoverPictureShowsWhileTheMouseIsOver) {
+  const int foto = writer.AddPicture("foto", "foto.jpg", Sample("foto.jpg"), 240, 160);
+  const int icon = writer.AddPicture("icona", "icona.png", Sample("icona.png"), 24, 24);
+  const int p = writer.AddPictureRef(foto, "con hover");
+  PutI32(writer.RecordOf(immagineNew, p).data() + picturerec::Hover, icon);
+  writer.AddPage("H", "<Z S0 >" + Ref(immagineNew, p) + Marker(1));
+  Open();
+  auto* img = Control<TMyyImage>(immagineNew, p);
+  ASSERT_NE(img, nullptr);
+  const QImage plain = img->grab().toImage();
+  img->SetHover(true);
+  EXPECT_TRUE(img->Hover());
+  EXPECT_NE(img->grab().toImage(), plain);
+  EXPECT_EQ(img->size(), QSize(240, 160)) << "the hover picture takes the picture's place";
+  QEvent leave(QEvent::Leave);
+  QApplication::sendEvent(img, &leave);
+  EXPECT_FALSE(img->Hover());
+  EXPECT_EQ(img->grab().toImage(), plain);
+}
