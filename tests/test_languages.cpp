@@ -271,3 +271,21 @@ TEST(Languager, EveryMessageTableLineHasItsTranslation) {
     EXPECT_EQ(marks[0], marks[1]) << item;
   }
 }
+
+TEST(Languager, MessagesWithoutADisplayFollowTheDesktopLanguage) {
+  const std::string lectra = std::string(LECTRA_BINARY_DIR) + "/bin/lectra";
+  if (!std::filesystem::exists(lectra)) GTEST_SKIP() << "lectra not built";
+  ScratchDir dir;
+  // Refusing to delete "/" is said on standard error, in the desktop's language.
+  auto refusal = [&](const std::string& lang) {
+    const std::string err = dir.File("err-" + lang + ".txt");
+    const std::string cmd = "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM -u LC_ALL -u LC_MESSAGES LANG=" +
+                            lang + " HOME='" + dir.path.string() + "' XDG_CONFIG_HOME='" + dir.File("config") +
+                            "' XDG_DATA_HOME='" + dir.File("data") + "' '" + lectra + "' /DELETE / /YES 2>'" + err +
+                            "'";
+    EXPECT_NE(std::system(cmd.c_str()), -1);
+    return ReadAll(err);
+  };
+  EXPECT_NE(refusal("en_US.UTF-8").find("Information: Folder not deleted: /"), std::string::npos);
+  EXPECT_NE(refusal("it_IT.UTF-8").find("Informazione: Cartella non cancellata: /"), std::string::npos);
+}
