@@ -116,6 +116,12 @@ TMainForm::TMainForm(TMainFormOptions options, QWidget* parent)
   // The table's texts first: captions set by code below override them.
   Languager = new TOxLanguager(this);
   Languager->setObjectName("Languager");
+  // The languages tables exist for; the one in use follows the desktop.
+  auto* languages = new TOxLanguagesStore(this);
+  languages->setObjectName("LanguagesStore");
+  languages->DefaultLang = "ita";
+  languages->SetLanguagesDefines({"eng", "ita"});
+  Languager->SetLanguagesStore(languages);
   Languager->SetLocalizationString(BuiltInTable("MainForm"));
   const std::string bars = settings_.ReadKey(ToolbarKey, "toolbar");
   if (bars != "notfound" && !bars.empty()) restoreState(QByteArray::fromBase64(QByteArray::fromStdString(bars)));
