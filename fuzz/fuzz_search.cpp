@@ -39,14 +39,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   TZEBset doc;
   doc.NewDocument();
-  for (size_t i = 5; i < f.size(); ++i) {
-    auto page = doc.NewObject(testoHtml);
-    page->InitNew();
-    page->SetName("p" + std::to_string(i));
-    if (flags & (1u << (i % 8))) page->Rec().SetByte(195, 1);
-    if (!f[i].empty() || !(flags & 0x40)) page->SetMainPayload(std::string(f[i]));
-    doc.Store(std::move(page));
-  }
+  // Three copies of the pages make ebooks long enough for the cache to
+  // extract runs of pages on its second thread.
+  const int copies = (flags & 0x08) ? 3 : 1;
+  for (int copy = 0; copy < copies; ++copy)
+    for (size_t i = 5; i < f.size(); ++i) {
+      auto page = doc.NewObject(testoHtml);
+      page->InitNew();
+      page->SetName("p" + std::to_string(i));
+      if (flags & (1u << (i % 8))) page->Rec().SetByte(195, 1);
+      if (!f[i].empty() || !(flags & 0x40)) page->SetMainPayload(std::string(f[i]));
+      doc.Store(std::move(page));
+    }
   doc.ContentsTreeObject()->SetMainPayload(std::string(f[0]));
   const TTocTree tree = LoadContentsTree(doc, (flags & 0x20) ? custom : testoHtml);
   const std::string again = WriteTocStream(tree.roots);
@@ -54,7 +58,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (Walk(reread.roots) > 10 * (again.size() + 1)) __builtin_trap();
 
   TWordQuery q{std::string(f[1]), std::string(f[2]), std::string(f[3]), std::string(f[4]), (flags & 0x80) != 0};
-  TPlainTextCache cache(doc, (flags & 0x10) ? 0 : 1 << 12);
+  // No room at all, room for nothing but the first block, or the default.
+  const size_t budget = (flags & 0x10) ? 0 : (flags & 0x04) ? TPlainTextCache::BlockSize : TPlainTextCache::DefaultBudget;
+  TPlainTextCache cache(doc, budget);
   const TQueryTerms terms = PrepareQuery(q, doc.CodePage().FoldTable());
   TEbookScan scan(cache, terms, flags & 3);
   size_t total = 0;

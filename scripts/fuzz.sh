@@ -18,8 +18,12 @@ cmake --build build-fuzz --target "$target"
 corpus=build-fuzz/corpus; [ "$target" = fuzz_open ] || corpus=build-fuzz/corpus-$target
 mkdir -p "$corpus" build-fuzz/tmp
 # The ebook targets start from the hand-made ebooks of fuzz/corpus (the
-# sample, old-format files and damaged pages kept from the tests).
-case "$target" in fuzz_open | fuzz_page) cp -n fuzz/corpus/* "$corpus"/ 2>/dev/null || true ;; esac
+# sample, old-format files and damaged pages kept from the tests); the search
+# from fuzz/corpus-search (ebooks long enough for runs on two threads).
+case "$target" in
+  fuzz_open | fuzz_page) cp -n fuzz/corpus/* "$corpus"/ 2>/dev/null || true ;;
+  fuzz_search) cp -n fuzz/corpus-search/* "$corpus"/ 2>/dev/null || true ;;
+esac
 trap 'rm -rf build-fuzz/tmp' EXIT
 # Qt keeps font and glyph caches for the life of the process: they are not
 # leaks of the reader, so leak checking stays off.
