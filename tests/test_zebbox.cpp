@@ -27,21 +27,6 @@ std::string Hex(TObjId id) {
   return buf;
 }
 
-// A 4 x 4 picture of one colour, as a 24-bit bitmap file.
-std::vector<uint8_t> SolidBmp(uint8_t r, uint8_t g, uint8_t b) {
-  std::vector<uint8_t> f(54 + 48, 0);
-  f[0] = 'B', f[1] = 'M';
-  PutI32(&f[2], static_cast<int32_t>(f.size()));
-  PutI32(&f[10], 54);
-  PutI32(&f[14], 40);
-  PutI32(&f[18], 4);
-  PutI32(&f[22], 4);
-  PutI16(&f[26], 1);
-  PutI16(&f[28], 24);
-  for (size_t i = 54; i + 2 < f.size(); i += 3) f[i] = b, f[i + 1] = g, f[i + 2] = r;
-  return f;
-}
-
 void Settle() {
   for (int i = 0; i < 3; ++i) QApplication::processEvents();
 }
@@ -280,7 +265,7 @@ TEST_F(BoxTest, EmptyAndTemporaryPages) {
 }
 
 TEST_F(BoxTest, BackgroundColourAndPicture) {
-  const int pic = writer.AddPicture("verde", "verde.bmp", SolidBmp(0, 200, 0), 4, 4);
+  const int pic = writer.AddPicture("verde", "verde.bmp", SolidPicture(0, 200, 0), 4, 4);
   const int plain = writer.AddPage("Rossa", "<Z S0 >");
   PutI32(writer.RecordOf(testoHtml, plain).data() + 101, 0x0000FF);
   const int tiled = writer.AddPage("Verde", "<Z S0 >");
@@ -329,7 +314,7 @@ TEST_F(BoxTest, FindInPage) {
 }
 
 TEST_F(BoxTest, ObjectIndexAndPageObjects) {
-  const int pic = writer.AddPicture("verde", "verde.bmp", SolidBmp(0, 200, 0), 4, 4);
+  const int pic = writer.AddPicture("verde", "verde.bmp", SolidPicture(0, 200, 0), 4, 4);
   const int inText = writer.AddPictureRef(pic, "nel testo");
   const int inHeader = writer.AddPictureRef(pic, "in testata");
   const std::string ref0 = "<$" + Hex(MakeId(immagineNew, inText)) + ">";

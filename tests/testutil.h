@@ -99,6 +99,21 @@ inline std::string ReadAll(const std::string& path) {
   return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
+// A 4 x 4 picture of one colour, as a 24-bit bitmap file.
+inline std::vector<uint8_t> SolidPicture(uint8_t r, uint8_t g, uint8_t b) {
+  std::vector<uint8_t> f(54 + 48, 0);
+  f[0] = 'B', f[1] = 'M';
+  PutI32(&f[2], static_cast<int32_t>(f.size()));
+  PutI32(&f[10], 54);
+  PutI32(&f[14], 40);
+  PutI32(&f[18], 4);
+  PutI32(&f[22], 4);
+  PutI16(&f[26], 1);
+  PutI16(&f[28], 24);
+  for (size_t i = 54; i + 2 < f.size(); i += 3) f[i] = b, f[i + 1] = g, f[i + 2] = r;
+  return f;
+}
+
 // A document with recording fakes around it.
 struct DocFixture {
   ScratchDir dir;

@@ -142,20 +142,11 @@ int RenderCoverWithoutDisplay(const std::vector<std::string>& args) {
   return status;
 }
 
-// Messages on standard error in the reader's language.
-struct TTranslatedConsole : TConsoleSink {
-  bool Message(TMsgKind kind, const std::string& text) override {
-    std::fprintf(stderr, "%s: %s\n", TranslateMessage(Caption(kind)).c_str(), OneLine(TranslateMessage(text)).c_str());
-    std::fflush(stderr);
-    return false;
-  }
-};
-
 // Installation and removal run before any window; a removal opens none.
 TSetupOutcome RunSetup(const std::vector<std::string>& args, bool headless) {
   TIniSettings store;
   TBoxSink boxes;
-  TTranslatedConsole console;
+  TConsoleSink console(TranslateMessage);  // in the reader's language
   // Without a display the questions cannot be asked: only "/YES" answers them.
   IMessageSink& sink = headless ? static_cast<IMessageSink&>(console) : boxes;
   TSettings settings(store, &sink);

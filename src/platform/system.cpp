@@ -64,7 +64,8 @@ std::string TConsoleSink::OneLine(const std::string& text) {
 }
 
 bool TConsoleSink::Message(TMsgKind kind, const std::string& text) {
-  std::fprintf(stderr, "%s: %s\n", Caption(kind).c_str(), OneLine(text).c_str());
+  const std::string caption = translate_ ? translate_(Caption(kind)) : Caption(kind);
+  std::fprintf(stderr, "%s: %s\n", caption.c_str(), OneLine(translate_ ? translate_(text) : text).c_str());
   std::fflush(stderr);
   return false;
 }

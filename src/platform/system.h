@@ -18,10 +18,16 @@ public:
 int CodePageForLocale(const std::string& locale);
 
 // Prints each message as one line on standard error: caption, ": ", then the
-// text with every line break written as the two characters \n.
+// text with every line break written as the two characters \n. With a
+// translation, caption and text go through it first.
 class TConsoleSink : public IMessageSink {
 public:
+  using TTranslate = std::string (*)(const std::string&);
+  explicit TConsoleSink(TTranslate translate = nullptr) : translate_(translate) {}
   bool Message(TMsgKind kind, const std::string& text) override;
   static std::string Caption(TMsgKind kind);
   static std::string OneLine(const std::string& text);
+
+private:
+  TTranslate translate_;
 };

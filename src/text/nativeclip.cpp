@@ -193,14 +193,19 @@ TNativeObjects CollectNativeObjects(std::string_view markup, TZEBset* doc, IObje
   return std::move(c.out);
 }
 
-std::string WriteNativeClip(const TNativeObjects& objects, IObjectIndex* index, const TZEBtesto* text,
-                            int paragraphs, const std::string& markup) {
+namespace {
+
+// The stream's layout, written once for selections and for pictures: they
+// differ in the version and in the numbers links and inline objects carry.
+template <typename LinkIdOf, typename NumberOf>
+std::string WriteStream(int32_t version, const TNativeObjects& objects, LinkIdOf linkId, NumberOf number,
+                        int paragraphs, const std::string& markup) {
   std::string out;
-  AddI32(out, 1);
+  AddI32(out, version);
   AddI32(out, static_cast<int32_t>(objects.links.size()));
   for (TZEBoggetto* o : objects.links) {
     AddI32(out, o->Kind());
-    AddI32(out, LinkId(o, text));
+    AddI32(out, linkId(o));
     o->WriteTransfer(out);
   }
   AddI32(out, static_cast<int32_t>(objects.related.size()));
@@ -211,38 +216,33 @@ std::string WriteNativeClip(const TNativeObjects& objects, IObjectIndex* index, 
   AddI32(out, static_cast<int32_t>(objects.inlines.size()));
   for (TZEBoggetto* o : objects.inlines) {
     AddI32(out, o->Kind());
-    AddI32(out, index ? index->NumberOf(o) : -1);
+    AddI32(out, number(o));
     o->WriteTransfer(out);
   }
   AddI32(out, paragraphs);
   out += markup;
-  if (out.back() != '\0') out.push_back('\0');
+  if (out.empty() || out.back() != '\0') out.push_back('\0');
   return out;
 }
 
-std::string WritePictureClip(const TZEBoggetto& picture, const std::vector<TZEBoggetto*>& links,
+}  // namespace
+
+std::string WriteNativeClip(const TNativeObjects& objects, IObjectIndex* index, const TZEBtesto* text,
+                            int paragraphs, const std::string& markup) {
+  return WriteStream(
+      1, objects, [text](TZEBoggetto* o) { return LinkId(o, text); },
+      [index](TZEBoggetto* o) { return index ? index->NumberOf(o) : -1; }, paragraphs, markup);
+}
+
+std::string WritePictureClip(TZEBoggetto& picture, const std::vector<TZEBoggetto*>& links,
                              const std::vector<TZEBoggetto*>& pictures) {
-  std::string out;
-  AddI32(out, 3);
-  AddI32(out, static_cast<int32_t>(links.size()));
-  for (TZEBoggetto* o : links) {
-    AddI32(out, o->Kind());
-    AddI32(out, static_cast<int32_t>(o->Id()));
-    o->WriteTransfer(out);
-  }
-  AddI32(out, static_cast<int32_t>(pictures.size()));
-  for (TZEBoggetto* o : pictures) {
-    AddI32(out, o->Kind());
-    o->WriteTransfer(out);
-  }
-  AddI32(out, 1);
-  AddI32(out, picture.Kind());
-  AddI32(out, 1);
-  picture.WriteTransfer(out);
-  AddI32(out, 1);
-  out += "<Z S0 ><$FF000001>";
-  out.push_back('\0');
-  return out;
+  TNativeObjects objects;
+  objects.links = links;
+  objects.related = pictures;
+  objects.inlines = {&picture};
+  return WriteStream(
+      3, objects, [](TZEBoggetto* o) { return static_cast<int32_t>(o->Id()); }, [](TZEBoggetto*) { return 1; }, 1,
+      "<Z S0 ><$FF000001>");
 }
 
 std::unique_ptr<TZEBoggetto> NewPictureObject(TZEBset& doc, const TZEBoggetto& image) {

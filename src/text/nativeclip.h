@@ -53,7 +53,7 @@ inline constexpr const char* kZoneClipFormat = "Lumo30 zone";
 // A picture as a stream of the same layout, version 3: the links it follows,
 // the pictures it shows, the picture object (an immagineNew) as inline object
 // number 1, and one paragraph that shows it, "<Z S0 ><$FF000001>".
-std::string WritePictureClip(const TZEBoggetto& picture, const std::vector<TZEBoggetto*>& links,
+std::string WritePictureClip(TZEBoggetto& picture, const std::vector<TZEBoggetto*>& links,
                              const std::vector<TZEBoggetto*>& pictures);
 // A picture object (outside any table) showing the document's picture
 // `image` at its stored size: what a copied picture of the document needs.

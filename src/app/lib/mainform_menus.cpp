@@ -12,6 +12,7 @@
 #include <QToolBar>
 
 #include "app/lib/mainform.h"
+#include "pageobjects/boxclip.h"
 #include "pageobjects/zebbox.h"
 #include "pageobjects/zebpage.h"
 
@@ -258,12 +259,7 @@ void TMainForm::BuildPopupMenu() {
   }
   // The box the menu was opened on: the follow and select commands act on it.
   connect(PopupMenuTesto, &QMenu::aboutToShow, this, [this] {
-    popupBox_ = nullptr;
-    for (QWidget* w = QApplication::widgetAt(QCursor::pos()); w; w = w->parentWidget())
-      if (auto* box = qobject_cast<TZEBbox*>(w)) {
-        popupBox_ = box;
-        break;
-      }
+    popupBox_ = BoxOf(QApplication::widgetAt(QCursor::pos()));
     if (!popupBox_) popupBox_ = Editor->FocusedBox();
   });
 }

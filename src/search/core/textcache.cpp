@@ -71,7 +71,7 @@ char* TPlainTextCache::Room(TFormStore& f, size_t size, size_t& reserved, size_t
 }
 
 char* TPlainTextCache::Room(TFormStore& f, size_t size) {
-  return Room(f, size, reserved_, budget_ > withheld_ ? budget_ - withheld_ : 0);
+  return Room(f, size, reserved_, OwnLimit());
 }
 
 std::string_view TPlainTextCache::SlotText(const TFormStore& f, int page) const {
@@ -116,7 +116,7 @@ void TPlainTextCache::BuildRun(TFormStore& f, int first, int last, TTextForm for
   const auto buildHere = [&](int from, int to) {
     for (int p = from; p < to; ++p)
       if (f.slots[static_cast<size_t>(p)].block == kNotBuilt &&
-          BuildInto(f, p, form, reserved_, budget_ > withheld_ ? budget_ - withheld_ : 0, markup_, false))
+          BuildInto(f, p, form, reserved_, OwnLimit(), markup_, false))
         textBytes_ += f.slots[static_cast<size_t>(p)].length;
   };
   if (last - first < kSplitRun || std::thread::hardware_concurrency() < 2) return buildHere(first, last);

@@ -66,6 +66,8 @@ private:
   bool BuildInto(TFormStore& f, int page, TTextForm form, size_t& reserved, size_t limit, std::string& markup,
                  bool quiet);
   std::string_view SlotText(const TFormStore& f, int page) const;
+  // The budget this thread's blocks may take: all but what is lent out.
+  size_t OwnLimit() const { return budget_ > withheld_ ? budget_ - withheld_ : 0; }
 
   TZEBset& doc_;
   size_t budget_;
